@@ -95,6 +95,30 @@ consteval Cp1250Text<N> Cp1250(const char8_t (&utf8)[N]) {
   return out;
 }
 
+/// A UTF-8 string literal carried as a template argument.
+template <std::size_t N>
+struct Utf8Literal {
+  char8_t chars[N]{};
+  consteval Utf8Literal(const char8_t (&utf8)[N]) {  // NOLINT: implicit by design
+    for (std::size_t i = 0; i < N; ++i) chars[i] = utf8[i];
+  }
+};
+
+/// The Windows-1250 bytes of a literal, in static storage.
+template <Utf8Literal kUtf8>
+inline constexpr auto kCp1250Literal = Cp1250(kUtf8.chars);
+
+namespace literals {
+
+/// u8"..."_cp1250 is a std::string_view of the literal's Windows-1250 bytes, with
+/// static storage, so it can stand in tables of views.
+template <Utf8Literal kUtf8>
+constexpr std::string_view operator""_cp1250() {
+  return kCp1250Literal<kUtf8>.view();
+}
+
+}  // namespace literals
+
 /// Decodes Windows-1250 bytes to UTF-8; every byte maps to one code point.
 std::string Cp1250ToUtf8(std::string_view cp1250);
 

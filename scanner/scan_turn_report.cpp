@@ -1,1 +1,214 @@
-// placeholder
+#include "scanner/scan_turn_report.h"
+
+#include <array>
+#include <cstdio>
+#include <filesystem>
+#include <limits>
+#include <system_error>
+
+#include "hall/hall_puzzle.h"
+#include "hermit/hermit_puzzle.h"
+#include "scanner/cp1250.h"
+#include "scanner/line_reader.h"
+#include "scanner/text.h"
+
+namespace talvorix {
+namespace {
+
+using namespace literals;
+
+/// Phrases that announce a Hall puzzle; any one of them arms it.
+constexpr std::array<std::string_view, 15> kAncestorPhrases = {
+    u8"egy ősi szellem!"_cp1250,
+    u8"Egy ős!"_cp1250,
+    u8"Egy ősöd!"_cp1250,
+    u8"Az ősök egyik szelleme!"_cp1250,
+    u8"őseid egy szellemével"_cp1250,
+    u8"egy ősé!"_cp1250,
+    u8"Egy ős materializációja"_cp1250,
+    u8"Egy ős materializálódott!"_cp1250,
+    u8"Csarnok őrizőnek, az ősieknek"_cp1250,
+    u8"por a földön, és lassan alakot ölt"_cp1250,
+    u8"szellemalak bontakozik"_cp1250,
+    u8"szellemalak lép elő"_cp1250,
+    u8"halvány szellemalak"_cp1250,
+    u8"Egy ős szelleme"_cp1250,
+    u8"szellem materializálódik"_cp1250,
+};
+constexpr auto kHermitStart = Cp1250(u8"Rábukkansz a remete odújára");
+constexpr auto kHermitGreeting = Cp1250(u8"<BR> Üdvözöllek, ifjú galetki!");
+constexpr std::string_view kLineBreak = "<BR>";
+
+/// One read takes at most this many characters.
+constexpr std::size_t kReadLimit = 299;
+/// In window mode a line keeps one character less than a read takes.
+constexpr std::size_t kWindowLineLimit = 298;
+
+bool HoldsAncestorPhrase(std::string_view text) {
+  for (const auto& phrase : kAncestorPhrases)
+    if (Contains(text, phrase)) return true;
+  return false;
+}
+
+/// A read's characters as the line sees them: up to the first NUL, cut to `limit`,
+/// without one trailing carriage return.
+std::string_view CleanLine(std::string_view read, std::size_t limit) {
+  std::string_view line = UpToNul(read);
+  if (line.size() > limit) line = line.substr(0, limit);
+  if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+  return line;
+}
+
+int32_t SizeArgument(const std::string& text) {
+  const std::size_t size = text.size() + 1;
+  return size > static_cast<std::size_t>(std::numeric_limits<int32_t>::max())
+             ? std::numeric_limits<int32_t>::max()
+             : static_cast<int32_t>(size);
+}
+
+/// The text that both puzzle kinds gather their lines into: each line followed by one blank.
+class GatheredText {
+ public:
+  bool exists() const { return exists_; }
+
+  /// A new text from `line`; one that was there before is discarded.
+  void Start(std::string_view line) {
+    text_.assign(line);
+    text_.push_back(' ');
+    exists_ = true;
+    greetingFound_ = false;
+    searchedUpTo_ = 0;
+  }
+
+  /// Grows the text by `line` and a blank; with no text yet, starts one.
+  void Append(std::string_view line) {
+    if (!exists_) return Start(line);
+    text_.append(line);
+    text_.push_back(' ');
+  }
+
+  void Release() {
+    text_.clear();
+    exists_ = false;
+    greetingFound_ = false;
+    searchedUpTo_ = 0;
+  }
+
+  /// Whether the whole text holds the hermit's greeting. The text only grows until
+  /// it is released, so each call searches just the part not searched before.
+  bool HoldsGreeting() {
+    if (!exists_ || greetingFound_) return greetingFound_;
+    const std::size_t overlap = kHermitGreeting.view().size() - 1;
+    const std::size_t from = searchedUpTo_ > overlap ? searchedUpTo_ - overlap : 0;
+    greetingFound_ = Find(text_, kHermitGreeting, from) != kNpos;
+    searchedUpTo_ = text_.size();
+    return greetingFound_;
+  }
+
+  /// The writable NUL-terminated buffer that a puzzle borrows.
+  char* buffer() { return text_.data(); }
+  int32_t size() const { return SizeArgument(text_); }
+
+ private:
+  std::string text_;
+  bool exists_ = false;
+  bool greetingFound_ = false;
+  std::size_t searchedUpTo_ = 0;
+};
+
+ResultTable Scan(LineReader& reader) {
+  ResultTable table;
+  GatheredText gathered;
+  std::string read;
+  std::string previousLine;  // window mode: the previous line, already cleaned
+  std::string examined;
+  bool singleLines = false;
+  bool hermitGathering = false;
+  bool greetingSeen = false;
+  bool hermitClosing = false;
+  bool hallArmed = false;
+  bool hallGathering = false;
+
+  for (;;) {
+    const bool atEnd = reader.ReadLine(kReadLimit, &read);
+    if (singleLines) {
+      examined.assign(CleanLine(read, kReadLimit));
+    } else {
+      // The window joins the previous line and this one, so that a phrase broken
+      // across the two is still found.
+      const std::string_view line = CleanLine(read, kWindowLineLimit);
+      examined.assign(previousLine);
+      examined.push_back(' ');
+      examined.append(line);
+      previousLine.assign(line);
+    }
+    const bool hasBreak = Contains(examined, kLineBreak);
+
+    if (hermitGathering) gathered.Append(examined);
+    if (Contains(examined, kHermitStart)) {
+      hermitGathering = true;
+      singleLines = true;
+      gathered.Start(examined);
+    }
+    if (hermitClosing && hasBreak) {
+      char emptyText[1] = {'\0'};
+      HermitPuzzle puzzle(gathered.exists() ? gathered.buffer() : emptyText,
+                          gathered.exists() ? gathered.size() : 1);
+      // A puzzle that cannot be read is dropped; the puzzles after it still count.
+      if (puzzle.Solve()) table.Append(puzzle.result);
+      gathered.Release();
+      hermitGathering = false;
+      greetingSeen = false;
+      hermitClosing = false;
+    }
+    if (greetingSeen && hasBreak) hermitClosing = true;
+    if (gathered.HoldsGreeting()) greetingSeen = true;
+    if (hallGathering) {
+      gathered.Append(examined);
+      if (hasBreak) {
+        HallPuzzle puzzle(gathered.buffer(), gathered.size());
+        puzzle.Solve();  // an unreadable riddle still yields its record
+        table.Append(puzzle.result);
+        gathered.Release();
+        hallArmed = false;
+        hallGathering = false;
+      }
+    } else if (hallArmed && hasBreak) {
+      hallGathering = true;
+      gathered.Start(examined);
+    }
+    if (HoldsAncestorPhrase(examined)) {
+      hallArmed = true;
+      singleLines = true;
+    }
+    if (atEnd) break;
+  }
+  return table;
+}
+
+}  // namespace
+
+ResultTable ScanTurnReportText(std::string_view bytes) {
+  LineReader reader(bytes);
+  return Scan(reader);
+}
+
+int32_t ScanTurnReport(const std::string& path, ResultTable* table) {
+  // Only regular files: a directory, a pipe or a device never counts as a report.
+  std::error_code error;
+  if (!std::filesystem::is_regular_file(std::filesystem::path(path), error)) {
+    table->SetUnreadable();
+    return -1;
+  }
+  std::FILE* file = std::fopen(path.c_str(), "rb");
+  if (file == nullptr) {
+    table->SetUnreadable();
+    return -1;
+  }
+  LineReader reader(file);
+  *table = Scan(reader);
+  std::fclose(file);
+  return table->count();
+}
+
+}  // namespace talvorix

@@ -1,0 +1,39 @@
+#pragma once
+// Reads a report the way a text-mode stream delivers it, one bounded line at a time.
+
+#include <cstddef>
+#include <cstdio>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace talvorix {
+
+/// A carriage return followed by a line feed reads as one line feed, a byte 26
+/// (control-Z) ends the file, and a read error counts as the end of the file.
+class LineReader {
+ public:
+  /// Reads from bytes held in memory; they must outlive the reader.
+  explicit LineReader(std::string_view bytes);
+  /// Reads from an open file, in blocks; the file stays the caller's.
+  explicit LineReader(std::FILE* file);
+
+  /// Takes characters up to a line feed (consumed, not stored) or until `limit`
+  /// characters have been taken. Returns true when the end of the file was met
+  /// during this read; the characters taken so far are still in `line`.
+  bool ReadLine(std::size_t limit, std::string* line);
+
+ private:
+  bool Refill();
+  /// The next translated character, or -1 at the end of the file.
+  int Get();
+
+  std::FILE* file_ = nullptr;
+  std::vector<char> block_;
+  const char* data_ = nullptr;
+  std::size_t pos_ = 0;
+  std::size_t end_ = 0;
+  bool ended_ = false;
+};
+
+}  // namespace talvorix

@@ -1,0 +1,20 @@
+#pragma once
+// Finds the Hall and hermit puzzles of a turn report, solves them and collects the results.
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "scanner/puzzle_result.h"
+
+namespace talvorix {
+
+/// Scans the report file at `path` (8-bit file name). Returns -1, leaving `table`
+/// empty with count -1, when the path is not a regular file that can be opened for
+/// reading; otherwise fills `table` and returns the number of records.
+int32_t ScanTurnReport(const std::string& path, ResultTable* table);
+
+/// Scans report bytes as the file would deliver them. A pure function of the bytes.
+ResultTable ScanTurnReportText(std::string_view bytes);
+
+}  // namespace talvorix
