@@ -24,4 +24,12 @@ std::string Cp1250ToUtf8(std::string_view cp1250) {
   return out;
 }
 
+std::optional<std::string> Utf8ToCp1250(std::string_view utf8) {
+  std::string out(utf8.size(), '\0');
+  const long written = cp1250_detail::EncodeUtf8(utf8.data(), utf8.size(), out.data());
+  if (written < 0) return std::nullopt;
+  out.resize(static_cast<std::size_t>(written));
+  return out;
+}
+
 }  // namespace talvorix

@@ -4,6 +4,7 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -42,11 +43,6 @@ inline constexpr std::array<char32_t, 128> kHighHalf = {
     0x0159, 0x016F, 0x00FA, 0x0171, 0x00FC, 0x00FD, 0x0163, 0x02D9,
 };
 
-// Not constexpr: reaching either call stops constant evaluation, so a bad
-// literal is a compile error.
-void InvalidUtf8InLiteral();
-void CharacterOutsideCp1250();
-
 /// The Windows-1250 byte of a code point, or -1 when the code page lacks it.
 constexpr int EncodeCodePoint(char32_t cp) {
   if (cp < 0x80) return static_cast<int>(cp);
@@ -55,15 +51,14 @@ constexpr int EncodeCodePoint(char32_t cp) {
   return -1;
 }
 
-}  // namespace cp1250_detail
-
-/// Turns a UTF-8 literal into Windows-1250 bytes; a character outside the code
-/// page does not compile.
-template <std::size_t N>
-consteval Cp1250Text<N> Cp1250(const char8_t (&utf8)[N]) {
-  Cp1250Text<N> out;
+/// Converts n UTF-8 units into Windows-1250 bytes at `out` (room for n bytes).
+/// Returns the number of bytes written, or -1 for malformed UTF-8 or a character
+/// outside the code page.
+template <typename Unit>
+constexpr long EncodeUtf8(const Unit* utf8, std::size_t n, char* out) {
   std::size_t i = 0;
-  while (i + 1 < N) {  // the literal's own NUL is not copied
+  long written = 0;
+  while (i < n) {
     const auto lead = static_cast<unsigned char>(utf8[i]);
     char32_t cp = 0;
     std::size_t extra = 0;
@@ -79,19 +74,36 @@ consteval Cp1250Text<N> Cp1250(const char8_t (&utf8)[N]) {
       cp = lead & 0x07;
       extra = 3;
     } else {
-      cp1250_detail::InvalidUtf8InLiteral();
+      return -1;
     }
-    if (i + extra + 1 >= N) cp1250_detail::InvalidUtf8InLiteral();
+    if (n - i <= extra) return -1;
     for (std::size_t k = 1; k <= extra; ++k) {
       const auto cont = static_cast<unsigned char>(utf8[i + k]);
-      if ((cont & 0xC0) != 0x80) cp1250_detail::InvalidUtf8InLiteral();
+      if ((cont & 0xC0) != 0x80) return -1;
       cp = (cp << 6) | (cont & 0x3F);
     }
     i += extra + 1;
-    const int byte = cp1250_detail::EncodeCodePoint(cp);
-    if (byte < 0) cp1250_detail::CharacterOutsideCp1250();
-    out.bytes[out.size++] = static_cast<char>(static_cast<unsigned char>(byte));
+    const int byte = EncodeCodePoint(cp);
+    if (byte < 0) return -1;
+    out[written++] = static_cast<char>(static_cast<unsigned char>(byte));
   }
+  return written;
+}
+
+// Not constexpr: reaching it stops constant evaluation, so a bad literal is a
+// compile error.
+void LiteralNotInCp1250();
+
+}  // namespace cp1250_detail
+
+/// Turns a UTF-8 literal into Windows-1250 bytes; malformed UTF-8 or a character
+/// outside the code page does not compile.
+template <std::size_t N>
+consteval Cp1250Text<N> Cp1250(const char8_t (&utf8)[N]) {
+  Cp1250Text<N> out;
+  const long written = cp1250_detail::EncodeUtf8(utf8, N - 1, out.bytes.data());
+  if (written < 0) cp1250_detail::LiteralNotInCp1250();
+  out.size = static_cast<std::size_t>(written);
   return out;
 }
 
@@ -121,5 +133,9 @@ constexpr std::string_view operator""_cp1250() {
 
 /// Decodes Windows-1250 bytes to UTF-8; every byte maps to one code point.
 std::string Cp1250ToUtf8(std::string_view cp1250);
+
+/// Encodes UTF-8 text as Windows-1250; nullopt when it is malformed or holds a
+/// character that the code page lacks.
+std::optional<std::string> Utf8ToCp1250(std::string_view utf8);
 
 }  // namespace talvorix

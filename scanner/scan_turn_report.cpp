@@ -116,7 +116,7 @@ class GatheredText {
   std::size_t searchedUpTo_ = 0;
 };
 
-ResultTable Scan(LineReader& reader) {
+ResultTable Scan(LineReader& reader, const PuzzleSolvers& solvers) {
   ResultTable table;
   GatheredText gathered;
   std::string read;
@@ -152,10 +152,11 @@ ResultTable Scan(LineReader& reader) {
     }
     if (hermitClosing && hasBreak) {
       char emptyText[1] = {'\0'};
-      HermitPuzzle puzzle(gathered.exists() ? gathered.buffer() : emptyText,
-                          gathered.exists() ? gathered.size() : 1);
+      PuzzleResult result;
       // A puzzle that cannot be read is dropped; the puzzles after it still count.
-      if (puzzle.Solve()) table.Append(puzzle.result);
+      if (solvers.hermit(gathered.exists() ? gathered.buffer() : emptyText,
+                         gathered.exists() ? gathered.size() : 1, &result))
+        table.Append(result);
       gathered.Release();
       hermitGathering = false;
       greetingSeen = false;
@@ -166,9 +167,9 @@ ResultTable Scan(LineReader& reader) {
     if (hallGathering) {
       gathered.Append(examined);
       if (hasBreak) {
-        HallPuzzle puzzle(gathered.buffer(), gathered.size());
-        puzzle.Solve();  // an unreadable riddle still yields its record
-        table.Append(puzzle.result);
+        PuzzleResult result;
+        solvers.hall(gathered.buffer(), gathered.size(), &result);  // kept whatever the solve says
+        table.Append(result);
         gathered.Release();
         hallArmed = false;
         hallGathering = false;
@@ -188,10 +189,29 @@ ResultTable Scan(LineReader& reader) {
 
 }  // namespace
 
-ResultTable ScanTurnReportText(std::string_view bytes) {
-  LineReader reader(bytes);
-  return Scan(reader);
+PuzzleSolvers EngineSolvers() {
+  return {
+      [](char* text, int32_t size, PuzzleResult* result) {
+        HallPuzzle puzzle(text, size);
+        const bool solved = puzzle.Solve();
+        *result = puzzle.result;
+        return solved;
+      },
+      [](char* text, int32_t size, PuzzleResult* result) {
+        HermitPuzzle puzzle(text, size);
+        const bool solved = puzzle.Solve();
+        *result = puzzle.result;
+        return solved;
+      },
+  };
 }
+
+ResultTable ScanTurnReportText(std::string_view bytes, const PuzzleSolvers& solvers) {
+  LineReader reader(bytes);
+  return Scan(reader, solvers);
+}
+
+ResultTable ScanTurnReportText(std::string_view bytes) { return ScanTurnReportText(bytes, EngineSolvers()); }
 
 int32_t ScanTurnReport(const std::string& path, ResultTable* table) {
   // Only regular files: a directory, a pipe or a device never counts as a report.
@@ -206,7 +226,7 @@ int32_t ScanTurnReport(const std::string& path, ResultTable* table) {
     return -1;
   }
   LineReader reader(file);
-  *table = Scan(reader);
+  *table = Scan(reader, EngineSolvers());
   std::fclose(file);
   return table->count();
 }

@@ -2,6 +2,7 @@
 // Finds the Hall and hermit puzzles of a turn report, solves them and collects the results.
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <string_view>
 
@@ -16,5 +17,21 @@ int32_t ScanTurnReport(const std::string& path, ResultTable* table);
 
 /// Scans report bytes as the file would deliver them. A pure function of the bytes.
 ResultTable ScanTurnReportText(std::string_view bytes);
+
+/// Solves one complete puzzle text (a writable NUL-terminated buffer and its size
+/// with the NUL) into `result`; the bool says whether the solve succeeded.
+using PuzzleSolver = std::function<bool(char* text, int32_t size, PuzzleResult* result)>;
+
+/// The solvers a scan hands its puzzle texts to.
+struct PuzzleSolvers {
+  PuzzleSolver hall;
+  PuzzleSolver hermit;
+};
+
+/// The Hall and hermit puzzles of the engine.
+PuzzleSolvers EngineSolvers();
+
+/// Scans report bytes with the given solvers (tests watch the puzzle texts this way).
+ResultTable ScanTurnReportText(std::string_view bytes, const PuzzleSolvers& solvers);
 
 }  // namespace talvorix

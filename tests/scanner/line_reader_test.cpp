@@ -1,0 +1,100 @@
+#include "scanner/line_reader.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <string>
+#include <vector>
+
+namespace talvorix {
+namespace {
+
+struct Read {
+  std::string line;
+  bool atEnd;
+  bool operator==(const Read&) const = default;
+};
+
+std::vector<Read> ReadAll(LineReader& reader, std::size_t limit) {
+  std::vector<Read> reads;
+  for (;;) {
+    std::string line;
+    const bool atEnd = reader.ReadLine(limit, &line);
+    reads.push_back({line, atEnd});
+    if (atEnd || reads.size() > 100000) return reads;
+  }
+}
+
+struct Case {
+  const char* name;
+  std::string bytes;
+  std::vector<Read> want;
+};
+
+const std::vector<Case>& Cases() {
+  static const std::vector<Case> kCases = {
+      {"empty file gives one empty line", "", {{"", true}}},
+      {"last line without line feed", "A\nB", {{"A", false}, {"B", true}}},
+      {"trailing line feed adds an empty line", "A\nB\n", {{"A", false}, {"B", false}, {"", true}}},
+      {"CR LF reads as LF", "A\r\nB\r\n", {{"A", false}, {"B", false}, {"", true}}},
+      {"lone CR stays", "A\rB\r\r\nC", {{"A\rB\r", false}, {"C", true}}},
+      {"CR at the very end stays", "A\r", {{"A\r", true}}},
+      {"control-Z ends the file", "AB\x1A" "CD\nEF", {{"AB", true}}},
+      {"control-Z after CR", "A\r\x1A\nB", {{"A\r", true}}},
+      {"NUL bytes are kept by the reader", std::string("A\0B\n", 4), {{std::string("A\0B", 3), false}, {"", true}}},
+      {"700 characters come in pieces of 299",
+       std::string(700, 'x'),
+       {{std::string(299, 'x'), false}, {std::string(299, 'x'), false}, {std::string(102, 'x'), true}}},
+      {"exactly 299 characters are followed by an empty line",
+       std::string(299, 'y') + "\nz",
+       {{std::string(299, 'y'), false}, {"", false}, {"z", true}}},
+      {"CR LF does not count twice against the limit",
+       std::string(298, 'w') + "\r\nv",
+       {{std::string(298, 'w'), false}, {"v", true}}},
+  };
+  return kCases;
+}
+
+TEST(LineReader, ReadsTextModeLinesFromMemory) {
+  for (const Case& c : Cases()) {
+    SCOPED_TRACE(c.name);
+    LineReader reader(c.bytes);
+    EXPECT_EQ(ReadAll(reader, 299), c.want);
+  }
+}
+
+TEST(LineReader, ReadsTheSameFromAFile) {
+  for (const Case& c : Cases()) {
+    SCOPED_TRACE(c.name);
+    std::FILE* file = std::tmpfile();
+    ASSERT_NE(file, nullptr);
+    std::fwrite(c.bytes.data(), 1, c.bytes.size(), file);
+    std::rewind(file);
+    LineReader reader(file);
+    EXPECT_EQ(ReadAll(reader, 299), c.want);
+    std::fclose(file);
+  }
+}
+
+// A CR LF pair split across two file blocks still reads as one line feed.
+TEST(LineReader, CrLfAcrossBlockBoundary) {
+  for (std::size_t before : {65534u, 65535u, 65536u}) {
+    SCOPED_TRACE(before);
+    std::string bytes;
+    for (std::size_t i = 0; i < before; ++i) bytes.push_back(i % 200 == 199 ? '\n' : 'a');
+    bytes += "\r\nlast";
+    std::FILE* file = std::tmpfile();
+    ASSERT_NE(file, nullptr);
+    std::fwrite(bytes.data(), 1, bytes.size(), file);
+    std::rewind(file);
+    LineReader fromFile(file);
+    LineReader fromMemory(bytes);
+    const std::vector<Read> got = ReadAll(fromFile, 299);
+    EXPECT_EQ(got, ReadAll(fromMemory, 299));
+    EXPECT_EQ(got.back(), (Read{"last", true}));
+    std::fclose(file);
+  }
+}
+
+}  // namespace
+}  // namespace talvorix

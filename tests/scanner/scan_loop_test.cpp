@@ -1,0 +1,169 @@
+// The scan loop watched through recording solvers: which puzzle texts it gathers
+// and hands over, and which records it keeps.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "scanner/cp1250.h"
+#include "scanner/scan_turn_report.h"
+
+namespace talvorix {
+namespace {
+
+std::string W(std::string_view utf8) { return Utf8ToCp1250(utf8).value(); }
+
+/// Report bytes from UTF-8 lines, each ended by a line feed.
+std::string Report(std::initializer_list<std::string_view> lines) {
+  std::string bytes;
+  for (std::string_view line : lines) bytes += W(line) + "\n";
+  return bytes;
+}
+
+struct Recorder {
+  std::vector<std::string> calls;  // "hall:" or "hermit:" and the text handed over
+
+  PuzzleSolvers Solvers() {
+    auto record = [this](const char* kind, bool solved) {
+      return [this, kind, solved](char* text, int32_t size, PuzzleResult* result) {
+        const std::string gathered(text);
+        EXPECT_EQ(static_cast<std::size_t>(size), gathered.size() + 1);
+        calls.push_back(kind + gathered);
+        SetField(result->text, kind + gathered);
+        return solved && gathered.find("NOPE") == std::string::npos;
+      };
+    };
+    return {record("hall:", true), record("hermit:", true)};
+  }
+};
+
+struct Case {
+  const char* name;
+  std::string report;
+  std::vector<std::string> calls;  // UTF-8
+  std::vector<std::string> kept;   // UTF-8 texts of the kept records
+};
+
+const std::vector<Case>& Cases() {
+  static const std::vector<Case> kCases = {
+      {"empty report", "", {}, {}},
+      {"no phrase", Report({"<HTML><BODY>", "Csend van.<BR>", "</BODY>"}), {}, {}},
+      {"Hall puzzle from the first <BR> line after the phrase to the next",
+       Report({"Egy ős! Hangja zeng:<BR>", "Halld!<BR>", "Mennyi 2 meg 2?", "Felelj!<BR>", "vége<BR>"}),
+       {"hall:Halld!<BR> Mennyi 2 meg 2? Felelj!<BR> "},
+       {"hall:Halld!<BR> Mennyi 2 meg 2? Felelj!<BR> "}},
+      {"phrase broken across two lines is found in window mode",
+       Report({"Egy ős", "materializálódott! Szól:", "a<BR>", "b<BR>"}),
+       {"hall:a<BR> b<BR> "},
+       {"hall:a<BR> b<BR> "}},
+      {"phrase broken across two lines is lost once a trigger was seen",
+       Report({"Egy ős!", "x<BR>", "y<BR>", "Egy ős", "materializálódott!", "z<BR>", "w<BR>"}),
+       {"hall:x<BR> y<BR> "},
+       {"hall:x<BR> y<BR> "}},
+      {"closing line with an ancestor phrase arms the next puzzle",
+       Report({"Egy ős!", "a<BR>", "b<BR> Egy ősöd!", "c<BR>", "d<BR>"}),
+       {"hall:a<BR> b<BR> Egy ősöd! ", "hall:c<BR> d<BR> "},
+       {"hall:a<BR> b<BR> Egy ősöd! ", "hall:c<BR> d<BR> "}},
+      {"lower-case tag never closes; the open puzzle is dropped at the end",
+       Report({"Egy ős!", "a<BR>", "b<br>", "c<br>"}), {}, {}},
+      {"hermit puzzle started in window mode takes the previous line",
+       Report({"Erdő szélén jársz.", "Rábukkansz a remete odújára.", "<BR> Üdvözöllek, ifjú galetki!",
+               "A választ öt törpe<BR>", "szöveg", "vége<BR>", "utána<BR>"}),
+       {"hermit:Erdő szélén jársz. Rábukkansz a remete odújára. <BR> Üdvözöllek, ifjú galetki! "
+        "A választ öt törpe<BR> szöveg vége<BR> "},
+       {"hermit:Erdő szélén jársz. Rábukkansz a remete odújára. <BR> Üdvözöllek, ifjú galetki! "
+        "A választ öt törpe<BR> szöveg vége<BR> "}},
+      {"hermit start on the first line begins with a blank",
+       Report({"Rábukkansz a remete odújára.", "<BR> Üdvözöllek, ifjú galetki!", "x<BR>", "y<BR>"}),
+       {"hermit: Rábukkansz a remete odújára. <BR> Üdvözöllek, ifjú galetki! x<BR> y<BR> "},
+       {"hermit: Rábukkansz a remete odújára. <BR> Üdvözöllek, ifjú galetki! x<BR> y<BR> "}},
+      {"greeting broken after its tag is found in the gathered text",
+       Report({"Rábukkansz a remete odújára.", "<BR>", "Üdvözöllek, ifjú galetki!", "x<BR>", "y<BR>"}),
+       {"hermit: Rábukkansz a remete odújára. <BR> Üdvözöllek, ifjú galetki! x<BR> y<BR> "},
+       {"hermit: Rábukkansz a remete odújára. <BR> Üdvözöllek, ifjú galetki! x<BR> y<BR> "}},
+      {"puzzles are kept in the order of their closing lines",
+       Report({"Egy ős!", "h1<BR>", "h1 vége<BR>", "Rábukkansz a remete odújára.",
+               "<BR> Üdvözöllek, ifjú galetki!", "r<BR>", "r vége<BR>", "halvány szellemalak", "h2<BR>",
+               "h2 vége<BR>"}),
+       {"hall:h1<BR> h1 vége<BR> ", "hermit:Rábukkansz a remete odújára. <BR> Üdvözöllek, ifjú galetki! r<BR> r vége<BR> ",
+        "hall:h2<BR> h2 vége<BR> "},
+       {"hall:h1<BR> h1 vége<BR> ", "hermit:Rábukkansz a remete odújára. <BR> Üdvözöllek, ifjú galetki! r<BR> r vége<BR> ",
+        "hall:h2<BR> h2 vége<BR> "}},
+      {"a hermit puzzle that cannot be solved is dropped and the scan goes on",
+       Report({"Egy ős!", "h1<BR>", "h1 vége<BR>", "Rábukkansz a remete odújára.",
+               "<BR> Üdvözöllek, ifjú galetki!", "NOPE<BR>", "r vége<BR>", "Egy ős!", "h2<BR>", "h2 vége<BR>"}),
+       {"hall:h1<BR> h1 vége<BR> ", "hermit:Rábukkansz a remete odújára. <BR> Üdvözöllek, ifjú galetki! NOPE<BR> r vége<BR> ",
+        "hall:h2<BR> h2 vége<BR> "},
+       {"hall:h1<BR> h1 vége<BR> ", "hall:h2<BR> h2 vége<BR> "}},
+      {"control-Z ends the report",
+       Report({"Egy ős!", "a<BR>", "b<BR>"}) + "\x1A" + Report({"Egy ős!", "c<BR>", "d<BR>"}),
+       {"hall:a<BR> b<BR> "},
+       {"hall:a<BR> b<BR> "}},
+      {"a trailing line feed appends one blank to an open puzzle",
+       Report({"Rábukkansz a remete odújára.", "<BR> Üdvözöllek, ifjú galetki!", "x<BR>"}), {}, {}},
+      {"a line's text ends at its first NUL",
+       std::string("Egy \0", 5) + W("ős!\nEgy ős!\na<BR>\nb") + std::string("\0<BR>\nc<BR>\n", 11),
+       {"hall:a<BR> b c<BR> "},
+       {"hall:a<BR> b c<BR> "}},
+      {"a hermit start inside a Hall puzzle shares its one gathered text",
+       Report({"Egy ős!", "a<BR>", "Rábukkansz a remete odújára.", "b<BR>", "c"}),
+       {"hall:Rábukkansz a remete odújára. Rábukkansz a remete odújára. b<BR> b<BR> "},
+       {"hall:Rábukkansz a remete odújára. Rábukkansz a remete odújára. b<BR> b<BR> "}},
+  };
+  return kCases;
+}
+
+TEST(ScanLoop, GathersAndKeepsPuzzles) {
+  for (const Case& c : Cases()) {
+    SCOPED_TRACE(c.name);
+    Recorder recorder;
+    const ResultTable table = ScanTurnReportText(c.report, recorder.Solvers());
+    std::vector<std::string> calls;
+    for (const std::string& call : recorder.calls) calls.push_back(Cp1250ToUtf8(call));
+    EXPECT_EQ(calls, c.calls);
+    std::vector<std::string> kept;
+    for (const PuzzleResult& r : table.records()) kept.push_back(Cp1250ToUtf8(FieldText(r.text)));
+    EXPECT_EQ(kept, c.kept);
+    EXPECT_EQ(table.count(), static_cast<int32_t>(c.kept.size()));
+  }
+}
+
+// Window mode keeps 298 characters of a line, single-line mode all 299 of a read.
+TEST(ScanLoop, LineLimitsDependOnTheMode) {
+  struct LimitCase {
+    const char* name;
+    std::string report;
+    int32_t count;
+  };
+  const std::string phrase = W("Egy ős!");
+  const LimitCase kCases[] = {
+      {"phrase ending at character 298 of the first line",
+       std::string(298 - phrase.size(), 'x') + phrase + "\na<BR>\nb<BR>\n", 1},
+      {"phrase ending at character 299 is cut off in window mode",
+       std::string(299 - phrase.size(), 'x') + phrase + "\na<BR>\nb<BR>\n", 0},
+      {"tag ending at character 299 in single-line mode",
+       phrase + "\n" + std::string(295, 'x') + "<BR>\nb<BR>\n", 1},
+      {"tag split by the 299-character read",
+       phrase + "\n" + std::string(296, 'x') + "<BR>\nb<BR>\n", 0},
+  };
+  for (const LimitCase& c : kCases) {
+    SCOPED_TRACE(c.name);
+    Recorder recorder;
+    EXPECT_EQ(ScanTurnReportText(c.report, recorder.Solvers()).count(), c.count);
+  }
+}
+
+TEST(ScanTurnReport, PathsThatAreNotReadableReportsGiveMinusOne) {
+  for (const char* path : {"/nonexistent/report.html", "/tmp", "/dev/null", ""}) {
+    SCOPED_TRACE(path);
+    ResultTable table;
+    PuzzleResult r;
+    table.Append(r);
+    EXPECT_EQ(ScanTurnReport(path, &table), -1);
+    EXPECT_EQ(table.count(), -1);
+    EXPECT_TRUE(table.records().empty());
+  }
+}
+
+}  // namespace
+}  // namespace talvorix
