@@ -1,1 +1,83 @@
-int main() { return 0; }
+// talvorix-cli: prints the riddles of turn reports with their answers.
+
+#include <cstdio>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "cli/output.h"
+#include "scanner/scan_turn_report.h"
+
+namespace {
+
+constexpr int kExitOk = 0;
+constexpr int kExitUnreadable = 2;
+constexpr int kExitUsage = 64;
+
+constexpr std::string_view kUsage =
+    "Usage: talvorix-cli [--json] REPORT...\n"
+    "Finds the Hall and hermit riddles in saved turn reports and prints each with its answer.\n"
+    "\n"
+    "  --json     one JSON object per report and line: path, count, records (text, answer, title)\n"
+    "  --help     show this help\n"
+    "  --version  show the version\n"
+    "  --         treat every later argument as a report path\n"
+    "\n"
+    "Exit status: 0 when every report could be read, 2 when one could not, 64 for bad usage.\n";
+
+void Print(std::FILE* stream, std::string_view text) { std::fwrite(text.data(), 1, text.size(), stream); }
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  bool json = false;
+  bool optionsDone = false;
+  std::vector<std::string> reports;
+  for (int i = 1; i < argc; ++i) {
+    const std::string_view arg = argv[i];
+    if (!optionsDone && arg.starts_with("--")) {
+      if (arg == "--") {
+        optionsDone = true;
+      } else if (arg == "--json") {
+        json = true;
+      } else if (arg == "--help") {
+        Print(stdout, kUsage);
+        return kExitOk;
+      } else if (arg == "--version") {
+        Print(stdout, "talvorix-cli 0.93\n");
+        return kExitOk;
+      } else {
+        Print(stderr, "talvorix-cli: unknown option " + std::string(arg) + "\n\n");
+        Print(stderr, kUsage);
+        return kExitUsage;
+      }
+      continue;
+    }
+    reports.emplace_back(arg);
+  }
+  if (reports.empty()) {
+    Print(stderr, "talvorix-cli: no report given\n\n");
+    Print(stderr, kUsage);
+    return kExitUsage;
+  }
+
+  int status = kExitOk;
+  for (std::size_t i = 0; i < reports.size(); ++i) {
+    const std::string& path = reports[i];
+    talvorix::ResultTable table;
+    const int32_t count = talvorix::ScanTurnReport(path, &table);
+    if (count < 0) status = kExitUnreadable;
+    if (json) {
+      Print(stdout, talvorix::FormatJsonLine(path, table) + "\n");
+      continue;
+    }
+    if (reports.size() > 1) Print(stdout, (i > 0 ? "\n==> " : "==> ") + path + " <==\n");
+    if (count < 0) {
+      Print(stderr, "talvorix-cli: " + path + ": Nincs ilyen fájl\n");
+      continue;
+    }
+    Print(stdout, talvorix::FormatRecords(table));
+  }
+  std::fflush(stdout);
+  return status;
+}

@@ -1,0 +1,40 @@
+#include "cli/output.h"
+
+#include <nlohmann/json.hpp>
+
+#include "scanner/cp1250.h"
+
+namespace talvorix {
+
+std::string FormatRecords(const ResultTable& table) {
+  if (table.count() < 0) return {};
+  if (table.count() == 0) return Cp1250ToUtf8(Cp1250(u8"Nem találtam feladványt a fájlban")) + "\n";
+  static constexpr auto kAnswerLabel = Cp1250(u8"Megoldás : ");
+  std::string out;
+  for (int32_t k = 1; k <= table.count(); ++k) {
+    const PuzzleResult& r = *table.At(k);
+    if (k > 1) out += "\n";
+    out += "[" + std::to_string(k) + "/" + std::to_string(table.count()) + "]";
+    out += Cp1250ToUtf8(FieldText(r.title)) + "\n";
+    out += Cp1250ToUtf8(FieldText(r.text)) + "\n";
+    out += Cp1250ToUtf8(kAnswerLabel) + Cp1250ToUtf8(FieldText(r.answer)) + "\n";
+  }
+  return out;
+}
+
+std::string FormatJsonLine(std::string_view path, const ResultTable& table) {
+  nlohmann::ordered_json records = nlohmann::ordered_json::array();
+  for (const PuzzleResult& r : table.records()) {
+    records.push_back(nlohmann::ordered_json{{"text", Cp1250ToUtf8(FieldText(r.text))},
+                       {"answer", Cp1250ToUtf8(FieldText(r.answer))},
+                       {"title", Cp1250ToUtf8(FieldText(r.title))}});
+  }
+  nlohmann::ordered_json line;
+  line["path"] = std::string(path);
+  line["count"] = table.count();
+  line["records"] = records;
+  // A path is whatever bytes the caller gave; bytes that are not UTF-8 become U+FFFD.
+  return line.dump(-1, ' ', false, nlohmann::ordered_json::error_handler_t::replace);
+}
+
+}  // namespace talvorix
