@@ -1,0 +1,185 @@
+#include "hermit/number_clue.h"
+
+#include <cstddef>
+
+#include "hermit/number_words.h"
+#include "scanner/cp1250.h"
+#include "scanner/text.h"
+#include "scanner/wrap_int.h"
+
+namespace talvorix {
+namespace {
+
+constexpr auto kNotDivisibleSolution = Cp1250(u8"A megoldás nem osztható");
+constexpr auto kNotDivisibleNumber = Cp1250(u8"A szám nem osztható");
+constexpr auto kAnswer = Cp1250(u8"A válasz");
+constexpr auto kDigitSumPhrase = Cp1250(u8"A megoldás két számjegyének összege");
+constexpr auto kDigitDifferencePhrase = Cp1250(u8"A megoldás két számjegyének különbsége");
+constexpr auto kDivisibleNumber = Cp1250(u8"A szám osztható");
+constexpr auto kDivisibleSolution = Cp1250(u8"A megfejtés osztható");
+constexpr auto kSecondDigit = Cp1250(u8"A második számjegy");
+constexpr auto kFirstDigit = Cp1250(u8"Az első számjegy");
+constexpr auto kSecondDigitList = Cp1250(u8"A második számjegy lehet");
+constexpr auto kFirstDigitList = Cp1250(u8"Az első számjegy lehet");
+constexpr auto kEven = Cp1250(u8"A válasz egy páros szám");
+constexpr auto kOdd = Cp1250(u8"A megfejtés páratlan szám");
+
+constexpr auto kDivisibleAnchor = Cp1250(u8"osztható");
+constexpr auto kAnswerAnchor = Cp1250(u8"válasz");
+constexpr auto kSumAnchor = Cp1250(u8"összege");
+constexpr auto kDifferenceAnchor = Cp1250(u8"különbsége");
+constexpr auto kMore = Cp1250(u8"több");
+
+/// How a comparison word sets the relation: the second word present wins over
+/// the first, and the or-equal word then adds equality to the strict comparison.
+struct RelationRule {
+  std::string_view first;
+  int32_t firstRelation;
+  std::string_view second;
+  int32_t secondRelation;
+  std::string_view orEqual;
+};
+
+constexpr RelationRule kNumberSubject = {"nagyobb", kGreater, "kisebb", kLess, "pontosan"};
+constexpr RelationRule kDigitsAmount = {kMore, kGreater, "kevesebb", kLess, "pontosan"};
+// The second digit is the subject, but the first digit is the left side.
+constexpr RelationRule kSecondDigitSubject = {"nagyobb", kLess, "kisebb", kGreater, "ugyanannyi"};
+constexpr RelationRule kFirstDigitSubject = {"nagyobb", kGreater, "kisebb", kLess, "ugyanannyi"};
+
+enum class ValueForm {
+  kUnchanged,  ///< the value keeps what an earlier phrase wrote
+  kRest,       ///< a number reaching to the end of the sentence
+  kDelimited,  ///< a number ending before the delimiter
+  kDigitList,  ///< "lehet D1, D2, ... vagy Dlast"
+  kFixed,      ///< the row's own value
+};
+
+struct CluePhrase {
+  std::string_view phrase;
+  bool needsComparison;  ///< "kisebb" or "nagyobb" must occur too
+  int32_t kind;
+  const RelationRule* relation;  ///< nullptr: the relation is unchanged
+  ValueForm form;
+  std::string_view anchor;     ///< the number follows the first occurrence of this word
+  std::string_view delimiter;  ///< kDelimited: the text that ends the number
+  int32_t fixedValue;
+};
+
+// Every row is tried; a later match overwrites the fields an earlier one wrote.
+constexpr CluePhrase kCluePhrases[] = {
+    {kNotDivisibleSolution, false, kNotDivisibleBy, nullptr, ValueForm::kRest, kDivisibleAnchor, {}, 0},
+    {kNotDivisibleNumber, false, kNotDivisibleBy, nullptr, ValueForm::kRest, kDivisibleAnchor, {}, 0},
+    {kAnswer, true, kAnswerCompare, &kNumberSubject, ValueForm::kDelimited, kAnswerAnchor, "-", 0},
+    {kDigitSumPhrase, false, kDigitSum, &kDigitsAmount, ValueForm::kDelimited, kSumAnchor, " ", 0},
+    {kDigitDifferencePhrase, false, kDigitDifference, &kDigitsAmount, ValueForm::kDelimited,
+     kDifferenceAnchor, " ", 0},
+    {kDivisibleNumber, false, kDivisibleBy, nullptr, ValueForm::kRest, kDivisibleAnchor, {}, 0},
+    {kDivisibleSolution, false, kDivisibleBy, nullptr, ValueForm::kRest, kDivisibleAnchor, {}, 0},
+    {kSecondDigit, true, kDigitOrder, &kSecondDigitSubject, ValueForm::kUnchanged, {}, {}, 0},
+    {kFirstDigit, true, kDigitOrder, &kFirstDigitSubject, ValueForm::kUnchanged, {}, {}, 0},
+    {kSecondDigitList, false, kSecondDigitIn, nullptr, ValueForm::kDigitList, "lehet", {}, 0},
+    {kFirstDigitList, false, kFirstDigitIn, nullptr, ValueForm::kDigitList, "lehet", {}, 0},
+    {kEven, false, kDivisibleBy, nullptr, ValueForm::kFixed, {}, {}, 2},
+    {kOdd, false, kNotDivisibleBy, nullptr, ValueForm::kFixed, {}, {}, 2},
+};
+
+/// Skips blanks (character 32 only) from pos.
+std::size_t SkipBlanks(std::string_view text, std::size_t pos) {
+  while (pos < text.size() && text[pos] == ' ') ++pos;
+  return pos;
+}
+
+/// Where the text after the first `anchor` starts: one character past the anchor
+/// (normally its blank), then past blanks; never past the end of the sentence.
+std::size_t AfterAnchor(std::string_view sentence, std::string_view anchor) {
+  const std::size_t at = Find(sentence, anchor);
+  if (at == kNpos) return sentence.size();
+  const std::size_t next = at + anchor.size() + 1;
+  return SkipBlanks(sentence, next < sentence.size() ? next : sentence.size());
+}
+
+/// The relation that `rule` reads from the sentence; false when neither word occurs.
+bool ReadRelation(std::string_view sentence, const RelationRule& rule, int32_t* relation) {
+  bool found = false;
+  if (Contains(sentence, rule.first)) {
+    *relation = rule.firstRelation;
+    found = true;
+  }
+  if (Contains(sentence, rule.second)) {
+    *relation = rule.secondRelation;
+    found = true;
+  }
+  if (!found) return false;
+  if (Contains(sentence, rule.orEqual)) *relation = 3 - *relation;
+  return true;
+}
+
+/// Reads "D1, D2, ... vagy Dlast" after the first "lehet" into a packed number.
+/// Items are read as decimal integers only; false without a "," or a "vagy".
+bool ReadDigitList(std::string_view sentence, int32_t* packed) {
+  std::size_t pos = AfterAnchor(sentence, "lehet");
+  int32_t sum = 0;
+  int32_t weight = 1;
+  std::size_t comma = Find(sentence, ",", pos);
+  if (comma == kNpos) return false;
+  while (comma != kNpos) {
+    sum = WrapAdd(sum, WrapMul(ReadLeadingInteger(sentence.substr(pos)), weight));
+    weight = WrapMul(weight, 10);
+    pos = comma + 1;
+    comma = Find(sentence, ",", pos);
+  }
+  sum = WrapAdd(sum, WrapMul(ReadLeadingInteger(sentence.substr(pos)), weight));
+  weight = WrapMul(weight, 10);
+  const std::size_t vagy = Find(sentence, "vagy", pos);
+  if (vagy == kNpos) return false;
+  const int32_t last = ReadLeadingInteger(sentence.substr(vagy + 4));
+  // A zero listed last becomes a trailing 0 digit of the packed number.
+  *packed = last != 0 ? WrapAdd(sum, WrapMul(last, weight)) : WrapMul(sum, 10);
+  return true;
+}
+
+/// Reads the value of a matching row; false when its number cannot be read.
+bool ReadValue(std::string_view sentence, const CluePhrase& row, int32_t* value) {
+  switch (row.form) {
+    case ValueForm::kUnchanged:
+      return true;
+    case ValueForm::kFixed:
+      *value = row.fixedValue;
+      return true;
+    case ValueForm::kDigitList:
+      return ReadDigitList(sentence, value);
+    case ValueForm::kRest:
+    case ValueForm::kDelimited: {
+      const std::size_t begin = AfterAnchor(sentence, row.anchor);
+      std::string_view fragment = sentence.substr(begin);
+      if (row.form == ValueForm::kDelimited) {
+        const std::size_t end = Find(fragment, row.delimiter);  // none: up to the end
+        if (end != kNpos) fragment = fragment.substr(0, end);
+      }
+      const int32_t number = ReadNumber(fragment);
+      if (number < 0) return false;
+      *value = number;
+      return true;
+    }
+  }
+  return false;
+}
+
+}  // namespace
+
+bool ParseNumberClue(std::string_view sentence, NumberClue* clue) {
+  sentence = UpToNul(sentence);
+  const bool compares = Contains(sentence, "kisebb") || Contains(sentence, "nagyobb");
+  bool understood = false;
+  for (const CluePhrase& row : kCluePhrases) {
+    if (!Contains(sentence, row.phrase) || (row.needsComparison && !compares)) continue;
+    understood = true;
+    clue->kind = row.kind;
+    if (row.relation != nullptr && !ReadRelation(sentence, *row.relation, &clue->relation))
+      return false;
+    if (!ReadValue(sentence, row, &clue->value)) return false;
+  }
+  return understood;
+}
+
+}  // namespace talvorix
