@@ -1,0 +1,217 @@
+// End to end: talvorix-cli as a user runs it, over the sample reports and small crafted ones.
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <nlohmann/json.hpp>
+#include <string>
+#include <vector>
+
+#include "scanner/cp1250.h"
+
+namespace talvorix {
+namespace {
+
+struct Run {
+  int status;
+  std::string out;
+};
+
+Run RunCli(const std::string& args) {
+  const std::string command = std::string(TALVORIX_CLI) + " " + args + " 2>/dev/null";
+  std::FILE* pipe = popen(command.c_str(), "r");
+  if (pipe == nullptr) return {-1, {}};
+  std::string out;
+  char block[4096];
+  std::size_t got = 0;
+  while ((got = std::fread(block, 1, sizeof block, pipe)) > 0) out.append(block, got);
+  const int status = pclose(pipe);
+  return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, out};
+}
+
+std::string Example(const char* name) { return std::string(TALVORIX_SOURCE_DIR) + "/examples/" + name; }
+
+struct Record {
+  std::string text;
+  std::string answer;
+  std::string title;
+};
+
+void ExpectRecords(const nlohmann::json& line, const std::vector<Record>& want) {
+  ASSERT_EQ(line.at("count"), static_cast<int>(want.size()));
+  ASSERT_EQ(line.at("records").size(), want.size());
+  for (std::size_t i = 0; i < want.size(); ++i) {
+    SCOPED_TRACE(i + 1);
+    const nlohmann::json& got = line.at("records").at(i);
+    EXPECT_EQ(got.at("text"), want[i].text);
+    EXPECT_EQ(got.at("answer"), want[i].answer);
+    EXPECT_EQ(got.at("title"), want[i].title);
+  }
+}
+
+const char* const kHall = " Csarnok feladvány ";
+const char* const kHermit = " Remete feladány ";
+
+TEST(CliJson, SampleReports) {
+  struct Case {
+    const char* file;
+    std::vector<Record> records;
+  };
+  const Case kCases[] = {
+      {"fordulo-112.html",
+       {{"Látsz egy öreg parasztot, aki a mezőn így számolja lépéseit - 30 lépést tesz észak felé, majd "
+         "megnézi iránytűjét, 90 fokkal jobbra fordul, és újabb 40 lépést tesz meg. Hány lépésre van a "
+         "kiindulópontjától?",
+         "50", kHall},
+        {"Tudjuk, hogy a vásáron első ízben 3 kard és 2 pajzs 130 aranyért, kelt el, második alkalommal "
+         "4 kard és 5 pajzs 220 aranyért. Mennyibe kerül egy kard?",
+         "30", kHall},
+        {"Egyszerű remete feladvány", "69", kHermit},
+        {"Ez egy régi számsor. A számok: 1, 3, 7, 15, 31, 63. Mi következik, ha a szabály nem változik?",
+         "127", kHall}}},
+      {"fordulo-113.html",
+       {{"Zuveghar professzor feljegyezte: napi fejadagként 1 zsák zab és napi 1 vödör víz mellett a "
+         "szaporulat 15 milgand. Kétszeres zab esetén 2 zsák és a víz fejadagnál, 3 vödör, a szaporulat "
+         "23 milgand. Ha az állatot 4 zsák zabbal eteti, és a víz fejadagnál 2 vödör, a milgandokkal, 24 "
+         "lesz a szaporulat. Talán Zuveghar 5 zsák zab és 5 vödör víz mellett mennyi szaporulatot várhat?",
+         "35", kHall},
+        {"Ha 3 favágó 2 hét alatt 12 fát vág ki, akkor 5 favágó 4 hét alatt hány fát vág ki?", "40", kHall},
+        {"Aladár törpe  :  H\nBendegúz törpe  :  H\nCsaba törpe  :  I\nDezső törpe  :  H\nElemér törpe  :  H\n",
+         "44", kHermit}}},
+      {"fordulo-114.html",
+       {{"Az alomban minden kölyök felfalt 3 egeret, és minden kölyök megevett 2 egeret minden testvére "
+         "után is, így összesen 27 egér fogyott. Hány kölyök van az alomban?",
+         "3", kHall},
+        {"Ez a számsor talán nem is szabályos. A számok: 3, 1, 4, 1, 5, 9. Folytasd, ha tudod!", "?",
+         " Nem találtam megoldást "},
+        {"Aba lovag  :  I  ,  H\nBors lovag  :  I  ,  H\nCsete lovag  :  I  ,  H\nDöme lovag  :  I  ,  H\n"
+         "Ete lovag  :  I  ,  H\nNem egyértelmű megoldás!",
+         "32,66", kHermit}}},
+  };
+  for (const Case& c : kCases) {
+    SCOPED_TRACE(c.file);
+    const Run run = RunCli("--json " + Example(c.file));
+    ASSERT_EQ(run.status, 0);
+    const nlohmann::json line = nlohmann::json::parse(run.out);
+    EXPECT_EQ(line.at("path"), Example(c.file));
+    ExpectRecords(line, c.records);
+  }
+}
+
+/// Writes a crafted report from UTF-8 lines (CR LF ends) into a fresh temporary file.
+class CraftedReports : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    dir_ = std::filesystem::temp_directory_path() /
+           ("talvorix-cli-test-" + std::to_string(::getpid()) + "-" +
+            ::testing::UnitTest::GetInstance()->current_test_info()->name());
+    std::filesystem::create_directories(dir_);
+  }
+  void TearDown() override { std::filesystem::remove_all(dir_); }
+
+  std::string Write(const char* name, std::initializer_list<std::string_view> lines) {
+    std::string bytes;
+    for (std::string_view line : lines) bytes += Utf8ToCp1250(line).value() + "\r\n";
+    const std::filesystem::path path = dir_ / name;
+    std::ofstream(path, std::ios::binary) << bytes;
+    return path.string();
+  }
+
+  std::filesystem::path dir_;
+};
+
+constexpr std::string_view kHermitOpening[] = {
+    "Rábukkansz a remete odújára.", "<BR> Üdvözöllek, ifjú galetki!",
+    "A választ öt törpe ismeri: egy Aladár, egy Bendegúz, egy Csaba, egy Dezső és egy Elemér.<BR>"};
+
+TEST_F(CraftedReports, UnsolvableHermitPuzzleDoesNotHideLaterRiddles) {
+  const std::string path = Write(
+      "mixed.html",
+      {"<HTML><BODY>", "Egy ős!", "Kérdés:<BR>", "Ha 3 favágó 2 hét alatt 12 fát vág ki, akkor 5 favágó 4 hét "
+       "alatt hány fát vág ki?<BR>", kHermitOpening[0], kHermitOpening[1], kHermitOpening[2],
+       "Aladár törpe: Ez nem egy szám.", "A remete: semmi.<BR>", "Egy ős!", "Kérdés:<BR>",
+       "Valami, ami nem rejtvény.<BR>", "</BODY></HTML>"});
+  const Run run = RunCli("--json " + path);
+  ASSERT_EQ(run.status, 0);
+  ExpectRecords(nlohmann::json::parse(run.out),
+                {{"Ha 3 favágó 2 hét alatt 12 fát vág ki, akkor 5 favágó 4 hét alatt hány fát vág ki?", "40", kHall},
+                 {"Valami, ami nem rejtvény.", "?", " Nem tudtam értelmezni "}});
+}
+
+// An answer too long for its field ends in an ellipsis, and the text carries it whole.
+TEST_F(CraftedReports, LongTruthTellerAnswerIsKeptWhole) {
+  const std::string path = Write(
+      "four.html",
+      {kHermitOpening[0], kHermitOpening[1], kHermitOpening[2],
+       "Aladár törpe: A szám osztható hárommal. Bendegúz törpe és Csaba törpe között van igazmondó.",
+       "Bendegúz törpe: A válasz 50-nél nagyobb. Bendegúz törpe igazat mond.",
+       "Csaba törpe: A szám osztható kettővel. Csaba törpe igazat mond.",
+       "Dezső törpe: A válasz 30-nál kisebb. Aladár törpe igazat mond.",
+       "Elemér törpe: A szám nem osztható öttel. Aladár törpe igazat mond.",
+       "A remete: A válasz 90-nél nagyobb.<BR>"});
+  const Run run = RunCli("--json " + path);
+  ASSERT_EQ(run.status, 0);
+  ExpectRecords(nlohmann::json::parse(run.out),
+                {{"Aladár törpe  :  I  ,  I  ,  I  ,  H\nBendegúz törpe  :  I  ,  I  ,  H  ,  H\n"
+                  "Csaba törpe  :  I  ,  H  ,  I  ,  H\nDezső törpe  :  I  ,  I  ,  I  ,  H\n"
+                  "Elemér törpe  :  I  ,  I  ,  I  ,  H\nNem egyértelmű megoldás!\n"
+                  "Megoldás : Nincs,Nincs,Nincs,Nincs",
+                  "Nincs,Nincs,N…", kHermit}});
+}
+
+TEST_F(CraftedReports, CountsAndExitStatus) {
+  const std::string empty = Write("empty.html", {});
+  const std::string plain = Write("plain.html", {"<HTML>", "Csak egy átlagos nap.<BR>", "</HTML>"});
+  const std::string missing = (dir_ / "missing.html").string();
+  const Run run = RunCli("--json " + empty + " " + plain + " " + missing + " " + dir_.string());
+  EXPECT_EQ(run.status, 2);
+  std::vector<nlohmann::json> lines;
+  std::size_t start = 0;
+  for (std::size_t end; (end = run.out.find('\n', start)) != std::string::npos; start = end + 1)
+    lines.push_back(nlohmann::json::parse(run.out.substr(start, end - start)));
+  ASSERT_EQ(lines.size(), 4u);
+  const int wantCounts[] = {0, 0, -1, -1};
+  const std::string paths[] = {empty, plain, missing, dir_.string()};
+  for (std::size_t i = 0; i < 4; ++i) {
+    SCOPED_TRACE(paths[i]);
+    EXPECT_EQ(lines[i].at("path"), paths[i]);
+    EXPECT_EQ(lines[i].at("count"), wantCounts[i]);
+    EXPECT_TRUE(lines[i].at("records").empty());
+  }
+}
+
+TEST(CliText, ShowsRecordsAsTheDialogDoes) {
+  const Run run = RunCli(Example("fordulo-113.html"));
+  ASSERT_EQ(run.status, 0);
+  EXPECT_NE(run.out.find("[1/3] Csarnok feladvány \nZuveghar professzor"), std::string::npos);
+  EXPECT_NE(run.out.find("\nMegoldás : 40\n"), std::string::npos);
+  EXPECT_NE(run.out.find("[3/3] Remete feladány \nAladár törpe  :  H\n"), std::string::npos);
+}
+
+TEST(CliText, UsageAndNotices) {
+  struct Case {
+    std::string args;
+    int status;
+    std::string outStart;
+  };
+  const Case kCases[] = {
+      {"", 64, ""},
+      {"--bogus " + Example("fordulo-112.html"), 64, ""},
+      {"--help", 0, "Usage: talvorix-cli"},
+      {"--version", 0, "talvorix-cli 0.93"},
+      {"/nonexistent/report.html", 2, ""},
+      {"-- /dev/null", 2, ""},
+      {"/nonexistent/a.html " + Example("fordulo-112.html"), 2, "==> /nonexistent/a.html <==\n\n==> "},
+  };
+  for (const Case& c : kCases) {
+    SCOPED_TRACE(c.args);
+    const Run run = RunCli(c.args);
+    EXPECT_EQ(run.status, c.status);
+    EXPECT_EQ(run.out.substr(0, c.outStart.size()), c.outStart);
+  }
+}
+
+}  // namespace
+}  // namespace talvorix
