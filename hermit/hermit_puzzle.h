@@ -1,26 +1,68 @@
 #pragma once
 // The hermit's two-digit-number puzzle: speakers, clues, statements and answers.
 
+#include <array>
+#include <cstddef>
 #include <cstdint>
+#include <string>
+#include <string_view>
 
+#include "hermit/number_clue.h"
+#include "hermit/statement_reader.h"
+#include "hermit/truth_set.h"
 #include "scanner/puzzle_result.h"
 
 namespace talvorix {
 
 class HermitPuzzle {
  public:
-  /// Borrows a NUL-terminated text of `size` bytes (terminator included).
+  /// Borrows a NUL-terminated text of `size` bytes (terminator included); every
+  /// read is bounded by the NUL, not by `size`.
   HermitPuzzle(char* text, int32_t size);
   virtual ~HermitPuzzle() = default;
 
   /// Reads and solves the puzzle; true when `result` holds a record to keep.
   bool Solve();
 
+  /// Speaker i's full name ("name kindword") as Solve read it.
+  const std::string& name(std::size_t i) const { return names_.at(i); }
+  /// Speaker j's statement as Solve read it.
+  const Statement& statement(std::size_t j) const { return statements_.at(j); }
+  /// Which passing candidate, in increasing order, is the answer; 1 is the first.
+  int32_t wantedOrdinal() const { return wantedOrdinal_; }
+  /// The consistent truth assignments of a truth-teller puzzle, in table order.
+  const TruthSet& solutions() const { return solutions_; }
+
   PuzzleResult result;
 
  private:
+  /// Replaces result.text by the message; always false.
+  bool Fail(std::string_view message);
+  /// Concatenates the parts into result.text; always false.
+  bool Fail(std::string_view first, std::string_view second);
+
+  /// The steps of Solve, in order; each false has already called Fail.
+  bool ReadHeader(std::string_view text, std::string_view* kindWord, std::size_t* pos);
+  bool ReadNameList(std::string_view text, std::string_view kindWord, std::size_t* pos);
+  bool ReadWantedOrdinal(std::string_view text, std::size_t* pos);
+  bool ReadSpeakers(std::string_view text, std::size_t* pos, int32_t* unrecognised);
+  bool ReadHermitClue(std::string_view text, std::size_t pos, std::string_view* clue);
+  bool SolveTruthTellers(std::string_view hermitClue);
+
+  /// Reads speaker j's statement; a sentence with a phrase but a missing speaker
+  /// leaves its message in result.text.
+  bool ReadStatementOf(std::string_view sentence, int32_t j);
+  /// Sets speaker j's hint from the sentence after the statement.
+  void ReadHint(std::string_view sentence, int32_t j);
+
+  SpeakerNames names_;
   char* text_;
-  int32_t size_;
+  [[maybe_unused]] int32_t size_;  // kept as given, never trusted
+  std::array<Statement, kSpeakerCount> statements_{};
+  ClueSlots clues_{};
+  ClueSlots savedClues_{};
+  TruthSet solutions_;
+  int32_t wantedOrdinal_ = 1;
 };
 
 }  // namespace talvorix
