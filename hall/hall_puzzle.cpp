@@ -1,9 +1,103 @@
 #include "hall/hall_puzzle.h"
 
+#include <charconv>
+
+#include "scanner/cp1250.h"
+#include "scanner/text.h"
+
 namespace talvorix {
+namespace {
 
-HallPuzzle::HallPuzzle(char* riddle, int32_t size) : riddle_(riddle), size_(size) {}
+constexpr std::string_view kMark = "<BR>";
+// The mark and the one character after it, the blank that ends the mark's line.
+constexpr std::size_t kSkipAfterMark = 5;
 
-bool HallPuzzle::Solve() { return false; }
+constexpr std::string_view kNoAnswer = "?";
+constexpr auto kTitleUnreadable = Cp1250(u8" Nem tudtam értelmezni ");
+constexpr auto kTitleSolved = Cp1250(u8" Csarnok feladvány ");
+constexpr auto kTitleNoRule = Cp1250(u8" Nem találtam megoldást ");
+
+constexpr auto kOldPeasant = Cp1250(u8"egy öreg paraszt");
+constexpr auto kProfessor = Cp1250(u8"Zuveghar professzor ");
+constexpr auto kSequence = Cp1250(u8"számsor");
+
+struct Kind {
+  std::string_view keyword;
+  bool nearStart;  // the first occurrence must start at the riddle's first or second character
+  bool (HallPuzzle::*solve)();
+
+  bool Matches(std::string_view riddle) const {
+    return nearStart ? Find(riddle, keyword) <= 1 : Contains(riddle, keyword);
+  }
+};
+
+// Every kind is tested, in this order; each success replaces the answer before it.
+constexpr Kind kKinds[] = {
+    {kOldPeasant, false, &HallPuzzle::SolveCompassPuzzle},
+    {"Tudjuk,", false, &HallPuzzle::SolvePurchasePuzzle},
+    {kProfessor, false, &HallPuzzle::SolveRationPuzzle},
+    {"Ha", true, &HallPuzzle::SolveProportionPuzzle},
+    {"alomban", false, &HallPuzzle::SolveLitterPuzzle},
+};
+
+}  // namespace
+
+HallPuzzle::HallPuzzle(char* riddle, int32_t size) : riddle_(riddle), size_(size), buffer_(riddle) {}
+
+RiddleText HallPuzzle::Text() const {
+  if (buffer_ == nullptr) return {};
+  return {std::string_view(buffer_), static_cast<std::size_t>(riddle_ - buffer_)};
+}
+
+void HallPuzzle::SetOutcome(std::string_view answer, std::string_view title) {
+  SetField(result.answer, answer);
+  SetField(result.title, title);
+}
+
+void HallPuzzle::ShowNumber() {
+  char digits[16];
+  const auto [end, ec] = std::to_chars(digits, digits + sizeof digits, number);
+  static_cast<void>(ec);  // 16 characters always hold a 32-bit value
+  SetOutcome(std::string_view(digits, static_cast<std::size_t>(end - digits)), kTitleSolved);
+}
+
+bool HallPuzzle::Solve() {
+  number = 0;
+  const std::string_view gathered = riddle_ == nullptr ? std::string_view() : std::string_view(riddle_);
+  const std::size_t mark = Find(gathered, kMark);
+  const std::size_t start = mark == kNpos ? kNpos : mark + kSkipAfterMark;
+  const std::size_t end = start > gathered.size() ? kNpos : Find(gathered, kMark, start);
+  if (end == kNpos) {  // the buffer lacks the marks around the riddle
+    SetField(result.text, "");
+    SetOutcome(kNoAnswer, kTitleUnreadable);
+    return false;
+  }
+  riddle_[end] = '\0';
+  riddle_ += start;
+  const std::string_view riddle = gathered.substr(start, end - start);
+
+  SetField(result.text, riddle);  // a riddle too long for the field is cut to fit
+  SetOutcome(kNoAnswer, kTitleUnreadable);
+  for (const Kind& kind : kKinds) {
+    if (!kind.Matches(riddle)) continue;
+    if (!(this->*kind.solve)()) {
+      SetOutcome(kNoAnswer, kTitleUnreadable);
+      return false;
+    }
+    ShowNumber();
+  }
+
+  if (!Contains(riddle, kSequence)) return true;
+  if (!SolveSequencePuzzle()) {
+    SetOutcome(kNoAnswer, kTitleUnreadable);
+    return false;
+  }
+  if (number == kNoSolution) {
+    SetOutcome(kNoAnswer, kTitleNoRule);
+    return true;
+  }
+  ShowNumber();
+  return true;
+}
 
 }  // namespace talvorix

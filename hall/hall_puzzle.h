@@ -3,9 +3,13 @@
 
 #include <cstdint>
 
+#include "hall/riddle_reader.h"
 #include "scanner/puzzle_result.h"
 
 namespace talvorix {
+
+/// The number sequence answer when the list was read but no rule fits it.
+inline constexpr int32_t kNoSolution = -99999;
 
 class HallPuzzle {
  public:
@@ -13,15 +17,43 @@ class HallPuzzle {
   HallPuzzle(char* riddle, int32_t size);
   virtual ~HallPuzzle() = default;
 
-  /// Cuts the riddle, runs the matching solvers and fills `result`; false when a recognised kind cannot be read.
+  /// Cuts the riddle, runs the matching solvers, fills `result`; false when a recognised kind is unreadable.
   bool Solve();
+
+  // The solvers read the riddle (the whole buffer until Solve has cut it), leave their
+  // answer in `number` and return true, or return false when they cannot read it.
+  // None of them writes `result`.
+
+  /// Straight-line distance after two legs of a walk with a turn between them.
+  bool SolveCompassPuzzle();
+  /// Unit price of the goods that the question names, from two purchases.
+  bool SolvePurchasePuzzle();
+  /// Increase for a new pair of rations, by the linear rule through three observations.
+  bool SolveRationPuzzle();
+  /// Rule of three over a count and a number of weeks.
+  bool SolveProportionPuzzle();
+  /// Positive root x of b·x·x + a·x = c.
+  bool SolveLitterPuzzle();
+  /// The number after the list that follows "számok:"; kNoSolution when no rule fits.
+  bool SolveSequencePuzzle();
+
+  /// The buffer size the caller passed; kept for the caller, never used in solving.
+  int32_t size() const { return size_; }
 
   PuzzleResult result;
   int32_t number = 0;
 
  private:
+  /// The buffer up to its NUL (after the cut: up to the riddle's terminator) and the riddle's start in it.
+  RiddleText Text() const;
+  /// Writes the answer and title fields.
+  void SetOutcome(std::string_view answer, std::string_view title);
+  /// Writes `number` as the answer with the solved title.
+  void ShowNumber();
+
   char* riddle_;
   int32_t size_;
+  char* buffer_;
 };
 
 }  // namespace talvorix
