@@ -1,0 +1,90 @@
+#pragma once
+// Gathered Hall riddle buffers for tests, and what Solve makes of them.
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <initializer_list>
+#include <memory>
+#include <string>
+#include <string_view>
+
+#include "hall/hall_puzzle.h"
+#include "scanner/cp1250.h"
+
+namespace talvorix::hall_test {
+
+inline constexpr auto kSolvedTitle = Cp1250(u8" Csarnok feladvány ");
+inline constexpr auto kUnreadableTitle = Cp1250(u8" Nem tudtam értelmezni ");
+inline constexpr auto kNoRuleTitle = Cp1250(u8" Nem találtam megoldást ");
+
+/// UTF-8 test text as Windows-1250 bytes.
+inline std::string Bytes(std::string_view utf8) { return Utf8ToCp1250(utf8).value(); }
+
+/// The pattern with each '#' replaced by the next of the numbers.
+inline std::string Fill(std::string_view pattern, std::initializer_list<std::string_view> numbers) {
+  std::string out;
+  auto next = numbers.begin();
+  for (const char c : pattern) {
+    if (c == '#' && next != numbers.end()) {
+      out += *next++;
+    } else {
+      out += c;
+    }
+  }
+  return out;
+}
+
+/// A table row: the numbers that fill a riddle's pattern, and the answer ("?": unreadable).
+struct NumbersCase {
+  std::initializer_list<std::string_view> numbers;
+  std::string_view answer;
+};
+
+/// What Solve returned and left in the result's fields and in the caller's buffer (NUL included).
+struct Outcome {
+  bool solved = false;
+  std::string text, answer, title, buffer;
+};
+
+/// Solves a copy of `gathered` in a heap buffer of exactly its length plus the NUL, so
+/// that a read past the terminator shows under the address sanitizer.
+inline Outcome SolveBuffer(std::string_view gathered) {
+  const std::size_t size = gathered.size() + 1;
+  const auto buffer = std::make_unique<char[]>(size);
+  std::memcpy(buffer.get(), gathered.data(), gathered.size());
+  buffer[gathered.size()] = '\0';
+  HallPuzzle puzzle(buffer.get(), static_cast<int32_t>(size));
+  Outcome out;
+  out.solved = puzzle.Solve();
+  out.text = FieldText(puzzle.result.text);
+  out.answer = FieldText(puzzle.result.answer);
+  out.title = FieldText(puzzle.result.title);
+  out.buffer.assign(buffer.get(), size);
+  return out;
+}
+
+/// A riddle (Windows-1250) as the scanner gathers it: words and a mark with its line's
+/// blank before it, a mark and more words after it.
+inline std::string Gathered(std::string_view riddle) {
+  return Bytes("Megszólal egy ős szelleme:<BR> ") + std::string(riddle) + "<BR> " + Bytes("Mit felelsz? ");
+}
+
+/// Solves a UTF-8 riddle set between marks; the text field must hold exactly the riddle.
+inline void ExpectOutcome(std::string_view utf8Riddle, std::string_view answer, std::string_view title,
+                          bool solved) {
+  const std::string riddle = Bytes(utf8Riddle);
+  const Outcome out = SolveBuffer(Gathered(riddle));
+  EXPECT_EQ(out.text, riddle);
+  EXPECT_EQ(out.answer, answer);
+  EXPECT_EQ(out.title, title);
+  EXPECT_EQ(out.solved, solved);
+}
+
+/// As ExpectOutcome; an answer of "?" means the riddle was recognised but not read.
+inline void ExpectAnswer(std::string_view utf8Riddle, std::string_view answer) {
+  const bool unread = answer == "?";
+  ExpectOutcome(utf8Riddle, answer, unread ? kUnreadableTitle.view() : kSolvedTitle.view(), !unread);
+}
+
+}  // namespace talvorix::hall_test
