@@ -14,12 +14,12 @@
 namespace talvorix {
 namespace {
 
-struct Run {
+struct CliRun {
   int status;
   std::string out;
 };
 
-Run RunCli(const std::string& args) {
+CliRun RunCli(const std::string& args) {
   const std::string command = std::string(TALVORIX_CLI) + " " + args + " 2>/dev/null";
   std::FILE* pipe = popen(command.c_str(), "r");
   if (pipe == nullptr) return {-1, {}};
@@ -92,7 +92,7 @@ TEST(CliJson, SampleReports) {
   };
   for (const Case& c : kCases) {
     SCOPED_TRACE(c.file);
-    const Run run = RunCli("--json " + Example(c.file));
+    const CliRun run = RunCli("--json " + Example(c.file));
     ASSERT_EQ(run.status, 0);
     const nlohmann::json line = nlohmann::json::parse(run.out);
     EXPECT_EQ(line.at("path"), Example(c.file));
@@ -133,7 +133,7 @@ TEST_F(CraftedReports, UnsolvableHermitPuzzleDoesNotHideLaterRiddles) {
        "alatt hány fát vág ki?<BR>", kHermitOpening[0], kHermitOpening[1], kHermitOpening[2],
        "Aladár törpe: Ez nem egy szám.", "A remete: semmi.<BR>", "Egy ős!", "Kérdés:<BR>",
        "Valami, ami nem rejtvény.<BR>", "</BODY></HTML>"});
-  const Run run = RunCli("--json " + path);
+  const CliRun run = RunCli("--json " + path);
   ASSERT_EQ(run.status, 0);
   ExpectRecords(nlohmann::json::parse(run.out),
                 {{"Ha 3 favágó 2 hét alatt 12 fát vág ki, akkor 5 favágó 4 hét alatt hány fát vág ki?", "40", kHall},
@@ -151,7 +151,7 @@ TEST_F(CraftedReports, LongTruthTellerAnswerIsKeptWhole) {
        "Dezső törpe: A válasz 30-nál kisebb. Aladár törpe igazat mond.",
        "Elemér törpe: A szám nem osztható öttel. Aladár törpe igazat mond.",
        "A remete: A válasz 90-nél nagyobb.<BR>"});
-  const Run run = RunCli("--json " + path);
+  const CliRun run = RunCli("--json " + path);
   ASSERT_EQ(run.status, 0);
   ExpectRecords(nlohmann::json::parse(run.out),
                 {{"Aladár törpe  :  I  ,  I  ,  I  ,  H\nBendegúz törpe  :  I  ,  I  ,  H  ,  H\n"
@@ -165,7 +165,7 @@ TEST_F(CraftedReports, CountsAndExitStatus) {
   const std::string empty = Write("empty.html", {});
   const std::string plain = Write("plain.html", {"<HTML>", "Csak egy átlagos nap.<BR>", "</HTML>"});
   const std::string missing = (dir_ / "missing.html").string();
-  const Run run = RunCli("--json " + empty + " " + plain + " " + missing + " " + dir_.string());
+  const CliRun run = RunCli("--json " + empty + " " + plain + " " + missing + " " + dir_.string());
   EXPECT_EQ(run.status, 2);
   std::vector<nlohmann::json> lines;
   std::size_t start = 0;
@@ -183,7 +183,7 @@ TEST_F(CraftedReports, CountsAndExitStatus) {
 }
 
 TEST(CliText, ShowsRecordsAsTheDialogDoes) {
-  const Run run = RunCli(Example("fordulo-113.html"));
+  const CliRun run = RunCli(Example("fordulo-113.html"));
   ASSERT_EQ(run.status, 0);
   EXPECT_NE(run.out.find("[1/3] Csarnok feladvány \nZuveghar professzor"), std::string::npos);
   EXPECT_NE(run.out.find("\nMegoldás : 40\n"), std::string::npos);
@@ -207,7 +207,7 @@ TEST(CliText, UsageAndNotices) {
   };
   for (const Case& c : kCases) {
     SCOPED_TRACE(c.args);
-    const Run run = RunCli(c.args);
+    const CliRun run = RunCli(c.args);
     EXPECT_EQ(run.status, c.status);
     EXPECT_EQ(run.out.substr(0, c.outStart.size()), c.outStart);
   }
