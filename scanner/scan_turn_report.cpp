@@ -213,6 +213,11 @@ ResultTable ScanTurnReportText(std::string_view bytes, const PuzzleSolvers& solv
 
 ResultTable ScanTurnReportText(std::string_view bytes) { return ScanTurnReportText(bytes, EngineSolvers()); }
 
+ResultTable ScanTurnReportFile(std::FILE* file) {
+  LineReader reader(file);
+  return Scan(reader, EngineSolvers());
+}
+
 int32_t ScanTurnReport(const std::string& path, ResultTable* table) {
   // Only regular files: a directory, a pipe or a device never counts as a report.
   std::error_code error;
@@ -225,8 +230,7 @@ int32_t ScanTurnReport(const std::string& path, ResultTable* table) {
     table->SetUnreadable();
     return -1;
   }
-  LineReader reader(file);
-  *table = Scan(reader, EngineSolvers());
+  *table = ScanTurnReportFile(file);
   std::fclose(file);
   return table->count();
 }

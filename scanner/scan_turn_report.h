@@ -2,6 +2,7 @@
 // Finds the Hall and hermit puzzles of a turn report, solves them and collects the results.
 
 #include <cstdint>
+#include <cstdio>
 #include <functional>
 #include <string>
 #include <string_view>
@@ -17,6 +18,10 @@ int32_t ScanTurnReport(const std::string& path, ResultTable* table);
 
 /// Scans report bytes as the file would deliver them. A pure function of the bytes.
 ResultTable ScanTurnReportText(std::string_view bytes);
+
+/// Scans a report from a file that the caller has opened for reading (binary mode)
+/// and still owns; for platforms that open files by names of their own kind.
+ResultTable ScanTurnReportFile(std::FILE* file);
 
 /// Solves one complete puzzle text (a writable NUL-terminated buffer and its size
 /// with the NUL) into `result`; the bool says whether the solve succeeded.
