@@ -6,6 +6,8 @@
 #include <vector>
 
 #include "cli/output.h"
+#include "scanner/cp1250.h"
+#include "scanner/notices.h"
 #include "scanner/scan_turn_report.h"
 
 namespace {
@@ -73,7 +75,7 @@ int main(int argc, char** argv) {
     }
     if (reports.size() > 1) Print(stdout, (i > 0 ? "\n==> " : "==> ") + path + " <==\n");
     if (count < 0) {
-      Print(stderr, "talvorix-cli: " + path + ": Nincs ilyen fájl\n");
+      Print(stderr, "talvorix-cli: " + path + ": " + talvorix::Cp1250ToUtf8(talvorix::kNoSuchFileNotice) + "\n");
       continue;
     }
     Print(stdout, talvorix::FormatRecords(table));

@@ -3,13 +3,13 @@
 #include <nlohmann/json.hpp>
 
 #include "scanner/cp1250.h"
+#include "scanner/notices.h"
 
 namespace talvorix {
 
 std::string FormatRecords(const ResultTable& table) {
   if (table.count() < 0) return {};
-  if (table.count() == 0) return Cp1250ToUtf8(Cp1250(u8"Nem találtam feladványt a fájlban")) + "\n";
-  static constexpr auto kAnswerLabel = Cp1250(u8"Megoldás : ");
+  if (table.count() == 0) return Cp1250ToUtf8(kNoPuzzleNotice) + "\n";
   std::string out;
   for (int32_t k = 1; k <= table.count(); ++k) {
     const PuzzleResult& r = *table.At(k);

@@ -1,0 +1,32 @@
+#pragma once
+// What the dialog logic needs from a window system and from the shared block.
+
+#include <optional>
+#include <span>
+#include <string_view>
+
+namespace talvorix {
+
+/// The dialog window, as the portable logic drives it.
+class DialogView {
+ public:
+  virtual ~DialogView() = default;
+  /// Sets the text of the control with this id; the text is Windows-1250 and a line
+  /// feed in it starts a new line.
+  virtual void SetControlText(int controlId, std::string_view cp1250) = 0;
+  /// Brings the dialog in front of other windows.
+  virtual void BringToForeground() = 0;
+  /// Ends the dialog; the program then exits with this code.
+  virtual void EndDialog(int result) = 0;
+};
+
+/// The named shared block "PATH" through which another program hands over a path.
+class SharedPathBlock {
+ public:
+  virtual ~SharedPathBlock() = default;
+  /// The block's bytes (1024), opening or creating and mapping it on first use and
+  /// keeping it open until the program ends; nullopt when it cannot be had.
+  virtual std::optional<std::span<const char>> Bytes() = 0;
+};
+
+}  // namespace talvorix
