@@ -34,7 +34,11 @@ test-clang:
 	cmake --build build-clang -j $(JOBS)
 	ctest --test-dir build-clang --output-on-failure -j $(JOBS)
 
-check: test test-sanitize
+# Platform front ends add their own targets and checks in cmake/*.mk.
+EXTRA_CHECKS :=
+-include cmake/*.mk
+
+check: test test-sanitize $(EXTRA_CHECKS)
 
 clean:
 	rm -rf build build-sanitize build-clang

@@ -1,0 +1,62 @@
+// talvorix-send: hands a report path to the running Talvorix dialog.
+
+#include <cstdio>
+#include <string>
+#include <string_view>
+
+#include "shell/handover.h"
+
+namespace {
+
+constexpr int kExitSent = 0;
+constexpr int kExitFailed = 1;
+constexpr int kExitUsage = 64;
+
+constexpr std::string_view kUsage =
+    "Usage: talvorix-send PATH\n"
+    "Hands the turn report at PATH to the running Talvorix dialog, which then shows its riddles.\n"
+    "\n"
+    "  --help     show this help\n"
+    "  --version  show the version\n"
+    "\n"
+    "Exit status: 0 when the dialog was told, 1 when no dialog runs or the hand-over failed,\n"
+    "64 for bad usage or a path too long for the shared block.\n";
+
+void Print(std::FILE* stream, std::string_view text) { std::fwrite(text.data(), 1, text.size(), stream); }
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (argc == 2 && std::string_view(argv[1]) == "--help") {
+    Print(stdout, kUsage);
+    return kExitSent;
+  }
+  if (argc == 2 && std::string_view(argv[1]) == "--version") {
+    Print(stdout, "talvorix-send 0.93\n");
+    return kExitSent;
+  }
+  if (argc != 2 || std::string_view(argv[1]).empty()) {
+    Print(stderr, kUsage);
+    return kExitUsage;
+  }
+  const std::string_view path = argv[1];
+  std::string detail;
+  switch (talvorix::SendPathToDialog(path, &detail)) {
+    case talvorix::SendOutcome::kSent:
+      return kExitSent;
+    case talvorix::SendOutcome::kPathTooLong:
+      Print(stderr, "talvorix-send: the path is " + std::to_string(path.size()) +
+                        " bytes long; the shared block holds at most " +
+                        std::to_string(talvorix::kSharedPathSize - 1) + "\n");
+      return kExitUsage;
+    case talvorix::SendOutcome::kBlockUnavailable:
+      Print(stderr, "talvorix-send: cannot open the shared block PATH" +
+                        (detail.empty() ? std::string() : ": " + detail) + "\n");
+      return kExitFailed;
+    case talvorix::SendOutcome::kNoDialog:
+      Print(stderr, "talvorix-send: no Talvorix dialog is running" +
+                        (detail.empty() ? std::string() : " (" + detail + ")") + "\n");
+      return kExitFailed;
+  }
+  return kExitFailed;
+}

@@ -1,0 +1,31 @@
+#pragma once
+// Handing a report path from another program to the running dialog: a 1024-byte
+// named shared block holding a NUL-terminated path, announced by a message.
+
+#include <memory>
+#include <string>
+#include <string_view>
+
+#include "shell/dialog_view.h"
+#include "shell/resources/resource.h"
+
+namespace talvorix {
+
+/// Bytes of the shared block; a path must leave room for its NUL.
+inline constexpr std::size_t kSharedPathSize = TALVORIX_SHARED_PATH_SIZE;
+
+/// The dialog's side: the block, opened or created on first use and kept open.
+std::unique_ptr<SharedPathBlock> MakeSharedPathBlock();
+
+enum class SendOutcome {
+  kSent,
+  kPathTooLong,       // the path and its NUL do not fit the block
+  kBlockUnavailable,  // the block could not be opened or mapped
+  kNoDialog,          // no running dialog to tell
+};
+
+/// The sender's side: writes `path` into the block and tells the running dialog.
+/// `detail` receives a system message when there is one.
+SendOutcome SendPathToDialog(std::string_view path, std::string* detail);
+
+}  // namespace talvorix
