@@ -1,8 +1,7 @@
-#include "hermit/number_clue.h"
-
 #include <cstddef>
 #include <string>
 
+#include "hermit/number_clue.h"
 #include "scanner/text.h"
 #include "scanner/wrap_int.h"
 

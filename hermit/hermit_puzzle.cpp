@@ -22,6 +22,7 @@ constexpr auto kNoStatement = Cp1250(u8"\nNem találom az állítását");
 constexpr auto kSpeakerClueUnread = Cp1250(u8"\nNem sikerult értelmezni /megoldas/");
 constexpr auto kHermitClueUnread = Cp1250(u8"\nNem sikerult értelmezni /remete/");
 constexpr auto kTitle = Cp1250(u8" Remete feladány ");
+constexpr auto kSimpleKind = Cp1250(u8"Egyszerű remete feladvány");
 constexpr auto kProbably = Cp1250(u8"Valószínűleg");
 constexpr std::string_view kOfCourse = "Persze";
 constexpr std::string_view kUnsolvable = "Nem lehet megoldani\nI/H ??";
@@ -69,7 +70,7 @@ bool HermitPuzzle::Solve() {
 
   if (unrecognised == kSpeakerCount) {
     SetField(result.answer, std::to_string(SolveNumberClues(clues_, wantedOrdinal_)));
-    SetField(result.text, Cp1250(u8"Egyszerű remete feladvány"));
+    SetField(result.text, kSimpleKind);
     return true;
   }
   if (unrecognised != 0) return Fail(std::to_string(unrecognised));
@@ -88,7 +89,8 @@ bool HermitPuzzle::ReadHeader(std::string_view text, std::string_view* kindWord,
   return true;
 }
 
-bool HermitPuzzle::ReadNameList(std::string_view text, std::string_view kindWord, std::size_t* pos) {
+bool HermitPuzzle::ReadNameList(std::string_view text, std::string_view kindWord,
+                                std::size_t* pos) {
   for (std::size_t i = 0; i < names_.size(); ++i) {
     const std::size_t item = Find(text, kListItem, *pos);
     if (item == kNpos) return Fail("egy");

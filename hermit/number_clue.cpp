@@ -67,8 +67,10 @@ struct CluePhrase {
 
 // Every row is tried; a later match overwrites the fields an earlier one wrote.
 constexpr CluePhrase kCluePhrases[] = {
-    {kNotDivisibleSolution, false, kNotDivisibleBy, nullptr, ValueForm::kRest, kDivisibleAnchor, {}, 0},
-    {kNotDivisibleNumber, false, kNotDivisibleBy, nullptr, ValueForm::kRest, kDivisibleAnchor, {}, 0},
+    {kNotDivisibleSolution, false, kNotDivisibleBy, nullptr, ValueForm::kRest, kDivisibleAnchor,
+     {}, 0},
+    {kNotDivisibleNumber, false, kNotDivisibleBy, nullptr, ValueForm::kRest, kDivisibleAnchor, {},
+     0},
     {kAnswer, true, kAnswerCompare, &kNumberSubject, ValueForm::kDelimited, kAnswerAnchor, "-", 0},
     {kDigitSumPhrase, false, kDigitSum, &kDigitsAmount, ValueForm::kDelimited, kSumAnchor, " ", 0},
     {kDigitDifferencePhrase, false, kDigitDifference, &kDigitsAmount, ValueForm::kDelimited,

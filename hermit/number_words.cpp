@@ -21,10 +21,9 @@ struct NumberStem {
 // Cardinal stems, then the ordinals that do not contain their cardinal stem.
 // Order matters: a later row overrides an earlier one ("negyedik" beats its "eg").
 constexpr NumberStem kNumberStems[] = {
-    {"eg", 1},       {"kett", 2},    {kThree, 3},    {kFour, 4},
-    {kFive, 5},      {"hat", 6},     {kSeven, 7},    {"nyolc", 8},
-    {"kilenc", 9},   {kTen, 10},     {"els", 1},     {kSecond, 2},
-    {"harmadik", 3}, {"negyedik", 4}, {"hetedik", 7},
+    {"eg", 1},  {"kett", 2},  {kThree, 3},     {kFour, 4},      {kFive, 5},
+    {"hat", 6}, {kSeven, 7},  {"nyolc", 8},    {"kilenc", 9},   {kTen, 10},
+    {"els", 1}, {kSecond, 2}, {"harmadik", 3}, {"negyedik", 4}, {"hetedik", 7},
 };
 
 }  // namespace

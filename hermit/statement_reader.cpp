@@ -42,7 +42,8 @@ constexpr StatementPhrase kStatementPhrases[] = {
     {kLiesWord, true, kLies, kLiesMissing, {}},
     {kAgreePhrase, false, kAlwaysAgree, kAgreeMissing, kAgreeMissing},
     {kHeardWord, false, kHeard, kHeardMissing, kHeardMissing},
-    {kTruthAmongPhrase, false, kTruthTellerAmong, kTruthAmongFirstMissing, kTruthAmongSecondMissing},
+    {kTruthAmongPhrase, false, kTruthTellerAmong, kTruthAmongFirstMissing,
+     kTruthAmongSecondMissing},
     {kLiarAmongPhrase, false, kLiarAmong, kLiarAmongMissing, kLiarAmongMissing},
 };
 
@@ -78,7 +79,8 @@ bool ReadStatement(std::string_view sentence, const SpeakerNames& names, Stateme
     }
     if (!row.secondMissing.empty()) {
       // The second speaker is the one named first after the start of the first one's name.
-      const std::size_t first = Find(sentence, names[static_cast<std::size_t>(statement->speaker1)]);
+      const std::size_t first =
+          Find(sentence, names[static_cast<std::size_t>(statement->speaker1)]);
       statement->speaker2 = FindFirstSpeaker(sentence.substr(first + 1), names);
       if (statement->speaker2 == kNoSpeaker) {
         *failure = row.secondMissing;

@@ -12,9 +12,9 @@ namespace talvorix {
 inline constexpr int32_t kNoSpeaker = -1;
 
 /// Statement kinds.
-inline constexpr int32_t kHeard = 0;             ///< speaker1 heard that speaker2 tells the truth or lies
-inline constexpr int32_t kTellsTruth = 1;        ///< speaker1 tells the truth
-inline constexpr int32_t kLies = 2;              ///< speaker1 lies
+inline constexpr int32_t kHeard = 0;       ///< speaker1 heard that speaker2 tells the truth or lies
+inline constexpr int32_t kTellsTruth = 1;  ///< speaker1 tells the truth
+inline constexpr int32_t kLies = 2;        ///< speaker1 lies
 inline constexpr int32_t kTruthTellerAmong = 3;  ///< speaker1 or speaker2 tells the truth
 inline constexpr int32_t kAlwaysAgree = 4;       ///< speaker1 and speaker2 are alike
 inline constexpr int32_t kAlwaysOpposite = 5;    ///< speaker1 and speaker2 differ
