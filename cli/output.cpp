@@ -14,7 +14,7 @@ std::string FormatRecords(const ResultTable& table) {
   for (int32_t k = 1; k <= table.count(); ++k) {
     const PuzzleResult& r = *table.At(k);
     if (k > 1) out += "\n";
-    out += "[" + std::to_string(k) + "/" + std::to_string(table.count()) + "]";
+    out.append("[").append(std::to_string(k)).append("/").append(std::to_string(table.count())).append("]");
     out += Cp1250ToUtf8(FieldText(r.title)) + "\n";
     out += Cp1250ToUtf8(FieldText(r.text)) + "\n";
     out += Cp1250ToUtf8(kAnswerLabel) + Cp1250ToUtf8(FieldText(r.answer)) + "\n";
