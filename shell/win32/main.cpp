@@ -1,0 +1,69 @@
+// talvorix.exe: the dialog on Windows. Every decision lives in MainDialog; this
+// file only turns window messages into its calls.
+
+#include <windows.h>
+#include <shellapi.h>
+
+#include <memory>
+#include <string>
+
+#include "shell/handover.h"
+#include "shell/main_dialog.h"
+#include "shell/resources/resource.h"
+#include "shell/win32/win32_view.h"
+
+namespace talvorix {
+namespace {
+
+/// Everything the dialog keeps for the whole run.
+struct App {
+  Win32DialogView view;
+  std::unique_ptr<SharedPathBlock> sharedBlock = MakeSharedPathBlock();
+  MainDialog dialog;
+
+  explicit App(std::string commandLinePath) : dialog(view, *sharedBlock, std::move(commandLinePath)) {}
+};
+
+void OnDropFiles(App* app, HDROP drop) {
+  const std::wstring name = FirstDroppedFile(drop);
+  DragFinish(drop);
+  app->dialog.OnDrop([&name](ResultTable* table) { return ScanWideNamedReport(name, table); });
+}
+
+void OnInitDialog(App* app, HWND dialog) {
+  app->view.Attach(dialog);
+  const HICON icon = LoadIconA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDI_MAIN));
+  if (icon != nullptr) {
+    SendMessageA(dialog, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon));
+    SendMessageA(dialog, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(icon));
+  }
+  app->dialog.OnInit();
+}
+
+INT_PTR CALLBACK DialogProc(HWND dialog, UINT message, WPARAM wp, LPARAM lp) {
+  if (message == WM_INITDIALOG) {
+    SetWindowLongPtrA(dialog, DWLP_USER, lp);
+    OnInitDialog(reinterpret_cast<App*>(lp), dialog);
+    return FALSE;
+  }
+  App* app = reinterpret_cast<App*>(GetWindowLongPtrA(dialog, DWLP_USER));
+  if (app == nullptr) return FALSE;
+  switch (message) {
+    case WM_DROPFILES:      OnDropFiles(app, reinterpret_cast<HDROP>(wp)); return TRUE;
+    case WM_LOADSHAREDPATH: app->dialog.OnSharedPath(); return TRUE;
+    case WM_COMMAND:        app->dialog.OnCommand(wp); return TRUE;
+    case WM_CLOSE:          app->dialog.OnClose(); return TRUE;
+    default:                return FALSE;
+  }
+}
+
+}  // namespace
+}  // namespace talvorix
+
+int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
+  const std::string_view tail = talvorix::CommandLineTail(GetCommandLineA());
+  talvorix::App app{std::string(talvorix::CommandLinePath(tail))};
+  DialogBoxParamA(instance, MAKEINTRESOURCEA(IDD_MAIN), nullptr, talvorix::DialogProc,
+                  reinterpret_cast<LPARAM>(&app));
+  return 1;
+}
