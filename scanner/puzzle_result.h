@@ -5,7 +5,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <string_view>
-#include <vector>
+#include <deque>
 
 namespace talvorix {
 
@@ -64,10 +64,11 @@ class ResultTable {
   /// Marks the table as the outcome of a report that could not be opened.
   void SetUnreadable();
 
-  const std::vector<PuzzleResult>& records() const { return records_; }
+  const std::deque<PuzzleResult>& records() const { return records_; }
 
  private:
-  std::vector<PuzzleResult> records_;
+  // A deque: records stay where they are as the table grows, nothing large is moved.
+  std::deque<PuzzleResult> records_;
   int32_t count_ = 0;
 };
 
