@@ -6,7 +6,7 @@ JOBS ?= $(shell nproc 2>/dev/null || echo 2)
 SAMPLE ?= examples/fordulo-112.html
 CMAKE_FLAGS ?=
 
-.PHONY: all deps build demo check test test-sanitize test-clang clean
+.PHONY: all deps build demo check test test-sanitize test-leak test-clang fuzz bench bench-compare clean
 
 all: build
 
@@ -23,16 +23,41 @@ demo: build
 test: build
 	ctest --test-dir build --output-on-failure -j $(JOBS)
 
+# AddressSanitizer with its leak checker, and UndefinedBehaviorSanitizer.
 test-sanitize: deps
 	cmake -S . -B build-sanitize -DCMAKE_BUILD_TYPE=Debug -DTALVORIX_SANITIZE=ON $(CMAKE_FLAGS)
 	cmake --build build-sanitize -j $(JOBS)
-	ctest --test-dir build-sanitize --output-on-failure -j $(JOBS)
+	ASAN_OPTIONS=detect_leaks=1 ctest --test-dir build-sanitize --output-on-failure -j $(JOBS)
+
+# LeakSanitizer on its own (the same checker as above, without the address checks).
+test-leak: deps
+	cmake --preset leak $(CMAKE_FLAGS)
+	cmake --build --preset leak -j $(JOBS)
+	ctest --preset leak -j $(JOBS)
 
 test-clang:
 	@cmake/install-deps.sh clang
 	cmake -S . -B build-clang -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_BUILD_TYPE=RelWithDebInfo $(CMAKE_FLAGS)
 	cmake --build build-clang -j $(JOBS)
 	ctest --test-dir build-clang --output-on-failure -j $(JOBS)
+
+# libFuzzer targets (clang, ASan + UBSan), each run for FUZZ_SECONDS.
+FUZZ_SECONDS ?= 60
+fuzz:
+	@cmake/install-deps.sh clang libclang-rt-14-dev
+	cmake --preset fuzz $(CMAKE_FLAGS)
+	cmake --build --preset fuzz -j $(JOBS)
+	fuzz/run.sh build-fuzz $(FUZZ_SECONDS)
+
+# Google Benchmark scan throughput, then whole-process figures (bench/README.md).
+bench:
+	@cmake/install-deps.sh libbenchmark-dev time
+	cmake --preset bench $(CMAKE_FLAGS)
+	cmake --build --preset bench -j $(JOBS)
+	./build-bench/bench/scan_bench
+
+bench-compare: bench
+	bench/compare.sh build-bench
 
 # Platform front ends add their own targets and checks in cmake/*.mk.
 EXTRA_CHECKS :=
@@ -41,4 +66,4 @@ EXTRA_CHECKS :=
 check: test test-sanitize $(EXTRA_CHECKS)
 
 clean:
-	rm -rf build build-sanitize build-clang
+	rm -rf build build-sanitize build-leak build-clang build-fuzz build-bench

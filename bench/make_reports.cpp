@@ -1,16 +1,24 @@
-// make_reports DIR: writes the benchmark reports as files into DIR.
+// make_reports DIR [NAME...]: writes the benchmark reports (or only the named ones) as
+// files into DIR. make_reports --phrases: prints the trigger phrases, one per line.
 
 #include <cstdio>
 #include <fstream>
 #include <string>
+#include <string_view>
 #include <utility>
 
 #include "bench/hostile_reports.h"
+#include "scanner/scan_turn_report.h"
 
 int main(int argc, char** argv) {
-  if (argc != 2) {
-    std::fputs("Usage: make_reports DIR\n", stderr);
+  if (argc < 2) {
+    std::fputs("Usage: make_reports DIR [NAME...]\n", stderr);
     return 64;
+  }
+  if (std::string_view(argv[1]) == "--phrases") {
+    // One trigger phrase per line, for grep -F -f.
+    for (const std::string_view phrase : talvorix::TriggerPhrases()) std::printf("%.*s\n", static_cast<int>(phrase.size()), phrase.data());
+    return 0;
   }
   const std::string dir = argv[1];
   namespace b = talvorix::bench;
@@ -27,7 +35,14 @@ int main(int argc, char** argv) {
       {"nul-run-50mb.html", [] { return b::NulRunReport(50u << 20); }},
       {"nul-run-100mb.html", [] { return b::NulRunReport(100u << 20); }},
   };
+  const auto wanted = [&](std::string_view name) {
+    if (argc == 2) return true;
+    for (int i = 2; i < argc; ++i)
+      if (name == argv[i]) return true;
+    return false;
+  };
   for (const auto& [name, make] : kReports) {
+    if (!wanted(name)) continue;
     const std::string bytes = make();
     std::ofstream out(dir + "/" + name, std::ios::binary);
     out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));

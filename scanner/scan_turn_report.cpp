@@ -189,6 +189,12 @@ ResultTable Scan(LineReader& reader, const PuzzleSolvers& solvers) {
 
 }  // namespace
 
+std::vector<std::string_view> TriggerPhrases() {
+  std::vector<std::string_view> phrases(kAncestorPhrases.begin(), kAncestorPhrases.end());
+  phrases.push_back(kHermitStart.view());
+  return phrases;
+}
+
 PuzzleSolvers EngineSolvers() {
   return {
       [](char* text, int32_t size, PuzzleResult* result) {

@@ -6,6 +6,7 @@
 #include <functional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "scanner/puzzle_result.h"
 
@@ -22,6 +23,9 @@ ResultTable ScanTurnReportText(std::string_view bytes);
 /// Scans a report from a file that the caller has opened for reading (binary mode)
 /// and still owns; for platforms that open files by names of their own kind.
 ResultTable ScanTurnReportFile(std::FILE* file);
+
+/// The phrases that arm a Hall puzzle or start a hermit puzzle, in Windows-1250.
+std::vector<std::string_view> TriggerPhrases();
 
 /// Solves one complete puzzle text (a writable NUL-terminated buffer and its size
 /// with the NUL) into `result`; the bool says whether the solve succeeded.
