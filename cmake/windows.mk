@@ -1,0 +1,32 @@
+# The Windows programs, cross-built with MinGW-w64, and their tests under Wine.
+#   make windows             talvorix.exe, talvorix-cli.exe, talvorix-send.exe in build-windows/
+#   make check-windows       the end-to-end tests of the dialog under Wine and Xvfb
+#   make screenshot-windows  build-windows/screenshot.png of the dialog after a load
+
+WINDOWS_BUILD ?= build-windows
+WINDOWS_PACKAGES := g++-mingw-w64-x86-64 g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64
+WINE_PACKAGES := wine wine64 xvfb fonts-wine
+
+.PHONY: windows check-windows screenshot-windows clean-windows
+
+windows:
+	@cmake/install-deps.sh $(WINDOWS_PACKAGES)
+	cmake -S . -B $(WINDOWS_BUILD) -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake \
+	  -DCMAKE_BUILD_TYPE=Release $(CMAKE_FLAGS)
+	cmake --build $(WINDOWS_BUILD) -j $(JOBS)
+
+check-windows: windows
+	@cmake/install-deps.sh $(WINE_PACKAGES)
+	tests/win32/run.sh $(WINDOWS_BUILD)
+
+screenshot-windows: windows
+	@cmake/install-deps.sh $(WINE_PACKAGES) imagemagick
+	tests/win32/run.sh --screenshot $(WINDOWS_BUILD)/screenshot.png $(WINDOWS_BUILD)
+
+clean-windows:
+	rm -rf $(WINDOWS_BUILD)
+
+# The end-to-end tests join `make check` wherever Wine is installed.
+ifneq ($(shell command -v wine),)
+EXTRA_CHECKS += check-windows
+endif
