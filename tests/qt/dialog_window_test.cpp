@@ -1,0 +1,348 @@
+// The Qt dialog, headless: what the widgets show after a start, clicks, drops and a
+// hand-over through talvorix-send, and how the window ends.
+#include <QEventLoop>
+#include <QGroupBox>
+#include <QLabel>
+#include <QMimeData>
+#include <QProcess>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <QUrl>
+#include <QtTest>
+
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "scanner/cp1250.h"
+#include "shell/handover_posix.h"
+#include "shell/qt/announcement_notifier.h"
+#include "shell/qt/dialog_window.h"
+
+namespace talvorix {
+namespace {
+
+QString Example(const char* name) { return QStringLiteral(TALVORIX_SOURCE_DIR "/examples/") + QString::fromLatin1(name); }
+std::string ExamplePath(const char* name) { return Example(name).toStdString(); }
+
+struct NoBlock : SharedPathBlock {
+  std::optional<std::span<const char>> Bytes() override { return std::nullopt; }
+};
+
+/// What the window shows in the controls the logic writes.
+struct Shown {
+  QString title, text, counter, answer;
+};
+
+Shown Read(const DialogWindow& w) {
+  return {w.findChild<QGroupBox*>(QStringLiteral("title"))->title(),
+          w.findChild<QLabel*>(QStringLiteral("text"))->text(),
+          w.findChild<QLabel*>(QStringLiteral("counter"))->text(),
+          w.findChild<QLabel*>(QStringLiteral("answer"))->text()};
+}
+
+void Click(DialogWindow& w, const char* button) {
+  QTest::mouseClick(w.findChild<QPushButton*>(QString::fromLatin1(button)), Qt::LeftButton);
+}
+
+/// A window whose ending is recorded instead of leaving the event loop.
+struct Fixture {
+  explicit Fixture(std::string path = {}) : window(block, std::move(path), [this](int r) { ended = r; }) {}
+  NoBlock block;
+  std::optional<int> ended;
+  DialogWindow window;
+};
+
+}  // namespace
+
+class DialogWindowTest : public QObject {
+  Q_OBJECT
+
+ private slots:
+  void startShowsFirstRecordOrNotice_data();
+  void startShowsFirstRecordOrNotice();
+  void emptyStartKeepsTemplateTexts();
+  void buttonsPageAndWrap_data();
+  void buttonsPageAndWrap();
+  void dropReadsFirstLocalFile_data();
+  void dropReadsFirstLocalFile();
+  void dragEnterWantsALocalFile_data();
+  void dragEnterWantsALocalFile();
+  void layoutFollowsDialogUnits();
+  void decodesWindows1250();
+  void handOverThroughTalvorixSend();
+  void talvorixSendErrors_data();
+  void talvorixSendErrors();
+  void escapeLeavesTheDialogOpen();
+  // Leaves the application's event loops ended: keep it last.
+  void closeEndsWithResultOne();
+};
+
+void DialogWindowTest::startShowsFirstRecordOrNotice_data() {
+  QTest::addColumn<QString>("path");
+  QTest::addColumn<QString>("title");
+  QTest::addColumn<QString>("textStart");
+  QTest::addColumn<QString>("counter");
+  QTest::addColumn<QString>("answer");
+  QTest::newRow("four riddles") << Example("fordulo-112.html") << QStringLiteral(" Csarnok feladvány ")
+                                << QStringLiteral("Látsz egy öreg parasztot") << QStringLiteral("1/4")
+                                << QStringLiteral("50");
+  QTest::newRow("three riddles") << Example("fordulo-113.html") << QStringLiteral(" Csarnok feladvány ")
+                                 << QStringLiteral("Zuveghar professzor") << QStringLiteral("1/3")
+                                 << QStringLiteral("35");
+  QTest::newRow("missing report") << Example("nincs.html") << QStringLiteral(" Feladvány ")
+                                  << QStringLiteral("Nincs ilyen fájl") << QString() << QString();
+  QTest::newRow("report without riddles") << QStringLiteral(TALVORIX_SOURCE_DIR "/shell/qt/talvorix.desktop")
+                                          << QStringLiteral(" Feladvány ")
+                                          << QStringLiteral("Nem találtam feladványt a fájlban") << QString()
+                                          << QString();
+  QTest::newRow("path too long") << QString(300, QLatin1Char('x')) << QStringLiteral(" Feladvány ")
+                                 << QStringLiteral("Nincs ilyen fájl") << QString() << QString();
+}
+
+void DialogWindowTest::startShowsFirstRecordOrNotice() {
+  QFETCH(QString, path);
+  QFETCH(QString, title);
+  QFETCH(QString, textStart);
+  QFETCH(QString, counter);
+  QFETCH(QString, answer);
+  Fixture f(path.toStdString());
+  const Shown shown = Read(f.window);
+  QCOMPARE(shown.title, title);
+  QVERIFY2(shown.text.startsWith(textStart), qPrintable(shown.text));
+  QCOMPARE(shown.counter, counter);
+  QCOMPARE(shown.answer, answer);
+}
+
+void DialogWindowTest::emptyStartKeepsTemplateTexts() {
+  Fixture f;
+  QCOMPARE(f.window.windowTitle(), QStringLiteral("Talvorix v0.93"));
+  QCOMPARE(Read(f.window).title, QStringLiteral("  Feladvány  "));
+  const std::pair<const char*, QString> statics[] = {
+      {"hint", QStringLiteral("Húzd rá a fordulót")},
+      {"credit", QStringLiteral("Készítette a Talvorix csapata")},
+      {"answerLabel", QStringLiteral("Megoldás :")},
+      {"text", QString()},
+      {"counter", QString()},
+      {"answer", QString()},
+  };
+  for (const auto& [name, want] : statics) QCOMPARE(f.window.findChild<QLabel*>(QString::fromLatin1(name))->text(), want);
+  Click(f.window, "next");
+  Click(f.window, "prev");
+  QCOMPARE(Read(f.window).counter, QString());
+  QVERIFY(f.window.windowFlags() & Qt::WindowStaysOnTopHint);
+  QVERIFY(f.window.acceptDrops());
+}
+
+void DialogWindowTest::buttonsPageAndWrap_data() {
+  QTest::addColumn<QString>("clicks");
+  QTest::addColumn<QString>("counter");
+  QTest::addColumn<QString>("answer");
+  QTest::newRow("next") << QStringLiteral(">") << QStringLiteral("2/4") << QStringLiteral("30");
+  QTest::newRow("next to the last") << QStringLiteral(">>>") << QStringLiteral("4/4") << QStringLiteral("127");
+  QTest::newRow("next wraps to the first") << QStringLiteral(">>>>") << QStringLiteral("1/4") << QStringLiteral("50");
+  QTest::newRow("prev wraps to the last") << QStringLiteral("<") << QStringLiteral("4/4") << QStringLiteral("127");
+  QTest::newRow("prev from the second") << QStringLiteral("><") << QStringLiteral("1/4") << QStringLiteral("50");
+  QTest::newRow("hermit record") << QStringLiteral("<<") << QStringLiteral("3/4") << QStringLiteral("69");
+}
+
+void DialogWindowTest::buttonsPageAndWrap() {
+  QFETCH(QString, clicks);
+  QFETCH(QString, counter);
+  QFETCH(QString, answer);
+  Fixture f(ExamplePath("fordulo-112.html"));
+  for (const QChar c : clicks) Click(f.window, c == QLatin1Char('>') ? "next" : "prev");
+  QCOMPARE(Read(f.window).counter, counter);
+  QCOMPARE(Read(f.window).answer, answer);
+}
+
+void DialogWindowTest::dropReadsFirstLocalFile_data() {
+  QTest::addColumn<QList<QUrl>>("urls");
+  QTest::addColumn<bool>("accepted");
+  QTest::addColumn<QString>("counter");
+  QTest::addColumn<QString>("answer");
+  QTest::addColumn<QString>("counterAfterNext");
+  const QUrl r113 = QUrl::fromLocalFile(Example("fordulo-113.html"));
+  const QUrl r114 = QUrl::fromLocalFile(Example("fordulo-114.html"));
+  QTest::newRow("first of two files") << QList<QUrl>{r113, r114} << true << QStringLiteral("1/3")
+                                      << QStringLiteral("35") << QStringLiteral("2/3");
+  QTest::newRow("web link before a file") << QList<QUrl>{QUrl(QStringLiteral("https://example.org/f.html")), r114}
+                                          << true << QStringLiteral("1/3") << QStringLiteral("3")
+                                          << QStringLiteral("2/3");
+  QTest::newRow("web link only") << QList<QUrl>{QUrl(QStringLiteral("https://example.org/f.html"))} << false
+                                 << QStringLiteral("1/4") << QStringLiteral("50") << QStringLiteral("2/4");
+  // An unreadable drop says so in the notice, and the buttons then do nothing.
+  QTest::newRow("missing file") << QList<QUrl>{QUrl::fromLocalFile(Example("nincs.html"))} << true << QString()
+                                << QString() << QString();
+  QTest::newRow("file without riddles")
+      << QList<QUrl>{QUrl::fromLocalFile(QStringLiteral(TALVORIX_SOURCE_DIR "/shell/qt/talvorix.desktop"))} << true
+      << QString() << QString() << QString();
+}
+
+void DialogWindowTest::dropReadsFirstLocalFile() {
+  QFETCH(QList<QUrl>, urls);
+  QFETCH(bool, accepted);
+  QFETCH(QString, counter);
+  QFETCH(QString, answer);
+  QFETCH(QString, counterAfterNext);
+  Fixture f(ExamplePath("fordulo-112.html"));
+  QMimeData mime;
+  mime.setUrls(urls);
+  // As a file manager's drag does it: the window must take the drag before the drop.
+  QDragEnterEvent enter(QPoint(20, 20), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+  enter.ignore();
+  QCoreApplication::sendEvent(&f.window, &enter);
+  QCOMPARE(enter.isAccepted(), accepted);
+  if (accepted) {
+    QDropEvent drop(QPointF(20, 20), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(&f.window, &drop);
+    QVERIFY(drop.isAccepted());
+  }
+  QCOMPARE(Read(f.window).counter, counter);
+  QCOMPARE(Read(f.window).answer, answer);
+  Click(f.window, "next");
+  QCOMPARE(Read(f.window).counter, counterAfterNext);
+}
+
+void DialogWindowTest::dragEnterWantsALocalFile_data() {
+  QTest::addColumn<QList<QUrl>>("urls");
+  QTest::addColumn<QString>("text");
+  QTest::addColumn<bool>("accepted");
+  QTest::newRow("local file") << QList<QUrl>{QUrl::fromLocalFile(Example("fordulo-112.html"))} << QString() << true;
+  QTest::newRow("web link") << QList<QUrl>{QUrl(QStringLiteral("https://example.org/f.html"))} << QString() << false;
+  QTest::newRow("plain text") << QList<QUrl>{} << QStringLiteral("/tmp/f.html") << false;
+}
+
+void DialogWindowTest::dragEnterWantsALocalFile() {
+  QFETCH(QList<QUrl>, urls);
+  QFETCH(QString, text);
+  QFETCH(bool, accepted);
+  Fixture f;
+  QMimeData mime;
+  if (!urls.isEmpty()) mime.setUrls(urls);
+  if (!text.isEmpty()) mime.setText(text);
+  QDragEnterEvent enter(QPoint(20, 20), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+  enter.ignore();
+  QCoreApplication::sendEvent(&f.window, &enter);
+  QCOMPARE(enter.isAccepted(), accepted);
+}
+
+void DialogWindowTest::layoutFollowsDialogUnits() {
+  // Rounding as dialog units round: half a pixel goes up.
+  QCOMPARE(DialogUnits(6, 13).ToPixels(120, 127, 56, 9), QRect(180, 206, 84, 15));
+  QCOMPARE(DialogUnits(7, 16).ToPixels(2, 10, 182, 114), QRect(4, 20, 319, 228));
+
+  Fixture f;
+  const DialogUnits units(f.window.fontMetrics());
+  QCOMPARE(f.window.minimumSize(), QSize(units.X(186), units.Y(151)));
+  QCOMPARE(f.window.maximumSize(), f.window.minimumSize());
+  struct Case {
+    const char* name;
+    QRect units;
+  };
+  const Case cases[] = {
+      {"title", {2, 10, 182, 114}},   {"hint", {2, 0, 182, 8}},     {"text", {6, 19, 171, 99}},
+      {"credit", {22, 140, 141, 9}},  {"prev", {9, 127, 15, 10}},   {"next", {57, 127, 15, 10}},
+      {"counter", {27, 127, 27, 9}},  {"answerLabel", {83, 127, 36, 8}}, {"answer", {120, 127, 56, 9}},
+  };
+  for (const Case& c : cases) {
+    const QWidget* control = f.window.findChild<QWidget*>(QString::fromLatin1(c.name));
+    QVERIFY2(control != nullptr, c.name);
+    QCOMPARE(control->geometry(), units.ToPixels(c.units.x(), c.units.y(), c.units.width(), c.units.height()));
+    QVERIFY2(f.window.rect().contains(control->geometry()), c.name);
+  }
+}
+
+void DialogWindowTest::decodesWindows1250() {
+  // Every defined byte decodes as the engine's own table says.
+  const std::string undefined = "\x81\x83\x88\x90\x98";
+  for (int b = 0x20; b <= 0xFF; ++b) {
+    const char byte = static_cast<char>(b);
+    if (undefined.find(byte) != std::string::npos || b == 0x7F) continue;
+    const std::string one(1, byte);
+    QCOMPARE(FromCp1250(one), QString::fromUtf8(Cp1250ToUtf8(one).c_str()));
+  }
+  using namespace literals;
+  QCOMPARE(FromCp1250(u8"árvíztűrő tükörfúrógép\nŐŰ"_cp1250), QStringLiteral("árvíztűrő tükörfúrógép\nŐŰ"));
+}
+
+void DialogWindowTest::handOverThroughTalvorixSend() {
+  QTemporaryDir runtime;
+  QVERIFY(runtime.isValid());
+  qputenv("XDG_RUNTIME_DIR", QFile::encodeName(runtime.path()));
+  std::string detail;
+  const std::optional<std::string> socketPath = DefaultAnnouncementSocketPath(true, &detail);
+  QVERIFY2(socketPath, detail.c_str());
+  QCOMPARE(QString::fromStdString(*socketPath), runtime.filePath(QStringLiteral("talvorix.sock")));
+
+  PosixSharedPathBlock block(SharedBlockName());
+  DialogWindow window(block, ExamplePath("fordulo-112.html"), [](int) {});
+  AnnouncementListener listener;
+  QCOMPARE(listener.Listen(*socketPath, &detail), AnnouncementListener::Start::kListening);
+  WatchAnnouncements(listener, window);
+  Click(window, "next");
+
+  const char* reports[] = {"fordulo-114.html", "fordulo-113.html"};
+  const char* answers[] = {"3", "35"};
+  for (int i = 0; i < 2; ++i) {
+    QProcess send;
+    send.start(QStringLiteral(TALVORIX_SEND), {Example(reports[i])});
+    QVERIFY(send.waitForFinished(10000));
+    QCOMPARE(send.exitCode(), 0);
+    // Each hand-over replaces the records, and the counter starts again at 1.
+    QTRY_COMPARE(Read(window).answer, QString::fromLatin1(answers[i]));
+    QCOMPARE(Read(window).counter, QStringLiteral("1/3"));
+  }
+  qunsetenv("XDG_RUNTIME_DIR");
+}
+
+void DialogWindowTest::talvorixSendErrors_data() {
+  QTest::addColumn<QString>("path");
+  QTest::addColumn<int>("exitCode");
+  QTest::addColumn<QString>("message");
+  QTest::newRow("no dialog") << Example("fordulo-112.html") << 1 << QStringLiteral("no Talvorix dialog is running");
+  QTest::newRow("path too long") << QString(1024, QLatin1Char('p')) << 64 << QStringLiteral("at most 1023");
+}
+
+void DialogWindowTest::talvorixSendErrors() {
+  QFETCH(QString, path);
+  QFETCH(int, exitCode);
+  QFETCH(QString, message);
+  QTemporaryDir runtime;  // nobody listens here
+  QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+  env.insert(QStringLiteral("XDG_RUNTIME_DIR"), runtime.path());
+  QProcess send;
+  send.setProcessEnvironment(env);
+  send.start(QStringLiteral(TALVORIX_SEND), {path});
+  QVERIFY(send.waitForFinished(10000));
+  QCOMPARE(send.exitCode(), exitCode);
+  const QString error = QString::fromLocal8Bit(send.readAllStandardError());
+  QVERIFY2(error.contains(message), qPrintable(error));
+}
+
+void DialogWindowTest::escapeLeavesTheDialogOpen() {
+  Fixture f(ExamplePath("fordulo-112.html"));
+  f.window.show();
+  QVERIFY(QTest::qWaitForWindowExposed(&f.window));
+  QTest::keyClick(&f.window, Qt::Key_Escape);
+  QTest::keyClick(f.window.findChild<QPushButton*>(QStringLiteral("next")), Qt::Key_Escape);
+  QVERIFY(f.window.isVisible());
+  QVERIFY(!f.ended);
+}
+
+void DialogWindowTest::closeEndsWithResultOne() {
+  NoBlock block;
+  DialogWindow window(block, ExamplePath("fordulo-112.html"));  // ends the event loop by default
+  window.show();
+  QVERIFY(QTest::qWaitForWindowExposed(&window));
+  QTimer::singleShot(0, &window, [&window] { window.close(); });
+  QEventLoop loop;
+  QCOMPARE(loop.exec(), 1);
+  QVERIFY(!window.isVisible());
+}
+
+}  // namespace talvorix
+
+QTEST_MAIN(talvorix::DialogWindowTest)
+#include "dialog_window_test.moc"
