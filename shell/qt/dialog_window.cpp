@@ -106,6 +106,11 @@ DialogWindow::DialogWindow(SharedPathBlock& sharedBlock, std::string commandLine
   title_ = new QGroupBox(FromCp1250(kTemplateTitle), this);
   title_->setObjectName(QStringLiteral("title"));
   title_->setAlignment(Qt::AlignHCenter);
+  // The frame runs through the middle of the caption, as on a classic dialog, so the
+  // text below has the room the template gives it.
+  title_->setStyleSheet(QStringLiteral(
+      "QGroupBox { border: 1px solid palette(mid); border-radius: 2px; margin-top: 0.5em; }"
+      "QGroupBox::title { subcontrol-origin: margin; subcontrol-position: top center; }"));
   place(title_, kTitlePlace);
   place(AddLabel("hint", kHint, Qt::AlignCenter, false), kHintPlace);
   text_ = AddLabel("text", "", Qt::AlignLeft | Qt::AlignTop, false);
