@@ -6,6 +6,7 @@
 
 #include <memory>
 #include <string>
+#include <utility>
 
 #include "shell/handover.h"
 #include "shell/main_dialog.h"
@@ -32,10 +33,12 @@ void OnDropFiles(App* app, HDROP drop) {
 
 void OnInitDialog(App* app, HWND dialog) {
   app->view.Attach(dialog);
-  const HICON icon = LoadIconA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDI_MAIN));
-  if (icon != nullptr) {
-    SendMessageA(dialog, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon));
-    SendMessageA(dialog, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(icon));
+  // The title bar and the task list show the program's icon, at their own sizes.
+  for (const auto& [which, metric] : {std::pair{ICON_BIG, SM_CXICON}, std::pair{ICON_SMALL, SM_CXSMICON}}) {
+    const int size = GetSystemMetrics(metric);
+    const HANDLE icon = LoadImageA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDI_MAIN), IMAGE_ICON, size, size,
+                                   LR_SHARED);
+    if (icon != nullptr) SendMessageA(dialog, WM_SETICON, which, reinterpret_cast<LPARAM>(icon));
   }
   app->dialog.OnInit();
 }

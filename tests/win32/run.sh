@@ -40,10 +40,18 @@ trap 'wineserver -k >/dev/null 2>&1 || true' EXIT
 if [ -n "$screenshot" ]; then
   # Wine's own desktop window draws the title bar, as no window manager runs here.
   wine explorer /desktop=Talvorix,480x360 "$talvorix" "$root/examples/fordulo-112.html" >/dev/null 2>&1 &
-  sleep "${TALVORIX_SCREENSHOT_DELAY:-5}"
+  # Wait until the dialog covers the desktop's top left corner, then let it paint.
+  desktop=""
+  for _ in $(seq 60); do
+    sleep 0.5
+    import -window root -crop 480x360+0+0 +repage "$screenshot.full.png" 2>/dev/null || continue
+    desktop=$(convert "$screenshot.full.png" -format '%[pixel:p{479,359}]' info:)
+    corner=$(convert "$screenshot.full.png" -format '%[pixel:p{100,100}]' info:)
+    [ "$corner" != "$desktop" ] && break
+  done
+  sleep 1
   import -window root -crop 480x360+0+0 +repage "$screenshot.full.png"
   # The dialog sits at the top left corner; cut away the desktop round it.
-  desktop=$(convert "$screenshot.full.png" -format '%[pixel:p{479,359}]' info:)
   convert "$screenshot.full.png" -bordercolor "$desktop" -border 1 -fuzz 0 -trim +repage "$screenshot"
   rm -f "$screenshot.full.png"
   echo "wrote $screenshot"
