@@ -11,6 +11,8 @@
 #include <QUrl>
 #include <QtTest>
 
+#include <sys/stat.h>
+
 #include <optional>
 #include <string>
 #include <vector>
@@ -74,6 +76,7 @@ class DialogWindowTest : public QObject {
   void handOverThroughTalvorixSend();
   void talvorixSendErrors_data();
   void talvorixSendErrors();
+  void secondProgramLeavesTheFirstOnesSocket();
   void escapeLeavesTheDialogOpen();
   // Leaves the application's event loops ended: keep it last.
   void closeEndsWithResultOne();
@@ -319,6 +322,48 @@ void DialogWindowTest::talvorixSendErrors() {
   QCOMPARE(send.exitCode(), exitCode);
   const QString error = QString::fromLocal8Bit(send.readAllStandardError());
   QVERIFY2(error.contains(message), qPrintable(error));
+}
+
+void DialogWindowTest::secondProgramLeavesTheFirstOnesSocket() {
+  QTemporaryDir runtime;
+  QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+  env.insert(QStringLiteral("XDG_RUNTIME_DIR"), runtime.path());
+  env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+  env.insert(QStringLiteral("TALVORIX_FIRST_FRAME"), QStringLiteral("1"));
+  const QString socket = runtime.filePath(QStringLiteral("talvorix.sock"));
+  const auto startDialog = [&env](QProcess& dialog) {
+    dialog.setProcessEnvironment(env);
+    dialog.setReadChannel(QProcess::StandardError);
+    dialog.start(QStringLiteral(TALVORIX_DIALOG), {Example("fordulo-112.html")});
+    QByteArray err;
+    while (!err.contains("first frame") && dialog.waitForReadyRead(10000)) err += dialog.readAll();
+    return err.contains("first frame");
+  };
+  const auto send = [&env] {
+    QProcess sender;
+    sender.setProcessEnvironment(env);
+    sender.start(QStringLiteral(TALVORIX_SEND), {Example("fordulo-113.html")});
+    return sender.waitForFinished(10000) ? sender.exitCode() : -1;
+  };
+  const auto inode = [&socket] {
+    struct stat st {};
+    return lstat(QFile::encodeName(socket).constData(), &st) == 0 ? st.st_ino : ino_t(0);
+  };
+
+  QProcess first;
+  QVERIFY(startDialog(first));
+  const ino_t listening = inode();
+  QVERIFY(listening != 0);
+  QProcess second;
+  QVERIFY(startDialog(second));
+  QCOMPARE(inode(), listening);
+  QCOMPARE(send(), 0);
+  second.kill();
+  QVERIFY(second.waitForFinished());
+  QCOMPARE(inode(), listening);  // the second dialog never owned it
+  QCOMPARE(send(), 0);
+  first.kill();
+  QVERIFY(first.waitForFinished());
 }
 
 void DialogWindowTest::escapeLeavesTheDialogOpen() {
