@@ -66,4 +66,4 @@ EXTRA_CHECKS :=
 check: test test-sanitize $(EXTRA_CHECKS)
 
 clean:
-	rm -rf build build-sanitize build-leak build-clang build-fuzz build-bench
+	rm -rf build build-sanitize build-leak build-clang build-fuzz build-bench build-qt build-windows
