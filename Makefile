@@ -25,9 +25,9 @@ test: build
 
 # AddressSanitizer with its leak checker, and UndefinedBehaviorSanitizer.
 test-sanitize: deps
-	cmake -S . -B build-sanitize -DCMAKE_BUILD_TYPE=Debug -DTALVORIX_SANITIZE=ON $(CMAKE_FLAGS)
-	cmake --build build-sanitize -j $(JOBS)
-	ASAN_OPTIONS=detect_leaks=1 ctest --test-dir build-sanitize --output-on-failure -j $(JOBS)
+	cmake --preset sanitize $(CMAKE_FLAGS)
+	cmake --build --preset sanitize -j $(JOBS)
+	ctest --preset sanitize -j $(JOBS)
 
 # LeakSanitizer on its own (the same checker as above, without the address checks).
 test-leak: deps
