@@ -9,6 +9,7 @@
 #include "hall/hall_puzzle.h"
 #include "hermit/hermit_puzzle.h"
 #include "scanner/cp1250.h"
+#include "scanner/growing_text.h"
 #include "scanner/line_reader.h"
 #include "scanner/text.h"
 
@@ -59,8 +60,9 @@ std::string_view CleanLine(std::string_view read, std::size_t limit) {
   return line;
 }
 
-int32_t SizeArgument(const std::string& text) {
-  const std::size_t size = text.size() + 1;
+/// The size with the NUL that a puzzle is told, capped where int32_t ends.
+int32_t SizeArgument(std::size_t length) {
+  const std::size_t size = length + 1;
   return size > static_cast<std::size_t>(std::numeric_limits<int32_t>::max())
              ? std::numeric_limits<int32_t>::max()
              : static_cast<int32_t>(size);
@@ -73,8 +75,9 @@ class GatheredText {
 
   /// A new text from `line`; one that was there before is discarded.
   void Start(std::string_view line) {
-    text_.assign(line);
-    text_.push_back(' ');
+    text_.Clear();
+    text_.Append(line);
+    text_.Append(' ');
     exists_ = true;
     greetingFound_ = false;
     searchedUpTo_ = 0;
@@ -83,12 +86,12 @@ class GatheredText {
   /// Grows the text by `line` and a blank; with no text yet, starts one.
   void Append(std::string_view line) {
     if (!exists_) return Start(line);
-    text_.append(line);
-    text_.push_back(' ');
+    text_.Append(line);
+    text_.Append(' ');
   }
 
   void Release() {
-    text_.clear();
+    text_.Clear();
     exists_ = false;
     greetingFound_ = false;
     searchedUpTo_ = 0;
@@ -100,17 +103,17 @@ class GatheredText {
     if (!exists_ || greetingFound_) return greetingFound_;
     const std::size_t overlap = kHermitGreeting.view().size() - 1;
     const std::size_t from = searchedUpTo_ > overlap ? searchedUpTo_ - overlap : 0;
-    greetingFound_ = Find(text_, kHermitGreeting, from) != kNpos;
+    greetingFound_ = Find(text_.view(), kHermitGreeting, from) != kNpos;
     searchedUpTo_ = text_.size();
     return greetingFound_;
   }
 
   /// The writable NUL-terminated buffer that a puzzle borrows.
   char* buffer() { return text_.data(); }
-  int32_t size() const { return SizeArgument(text_); }
+  int32_t size() const { return SizeArgument(text_.size()); }
 
  private:
-  std::string text_;
+  GrowingText text_;
   bool exists_ = false;
   bool greetingFound_ = false;
   std::size_t searchedUpTo_ = 0;
