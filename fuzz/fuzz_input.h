@@ -7,6 +7,8 @@
 #include <memory>
 #include <string_view>
 
+#include "scanner/puzzle_result.h"
+
 namespace talvorix::fuzz {
 
 /// A heap copy of the input with a NUL after it and no spare room, so that a read
@@ -28,6 +30,19 @@ inline std::string_view View(const uint8_t* data, std::size_t size) {
 /// Stops a fuzz run on a broken invariant in every build, sanitizers or not.
 inline void Require(bool condition) {
   if (!condition) __builtin_trap();
+}
+
+/// Solves a puzzle of either kind over the input and checks that every field of its
+/// record ends inside the field.
+template <typename Puzzle>
+void SolvePuzzle(const uint8_t* data, std::size_t size) {
+  if (size >= INT32_MAX) return;
+  NulTerminated buffer(data, size);
+  Puzzle puzzle(buffer.bytes.get(), static_cast<int32_t>(buffer.size));
+  puzzle.Solve();
+  Require(FieldText(puzzle.result.answer).size() < puzzle.result.answer.size());
+  Require(FieldText(puzzle.result.title).size() < puzzle.result.title.size());
+  Require(FieldText(puzzle.result.text).size() < puzzle.result.text.size());
 }
 
 }  // namespace talvorix::fuzz
