@@ -227,14 +227,11 @@ ResultTable ScanTurnReportFile(std::FILE* file) {
   return Scan(reader, EngineSolvers());
 }
 
-int32_t ScanTurnReport(const std::string& path, ResultTable* table) {
+int32_t ScanRegularFile(const std::filesystem::path& path, const std::function<std::FILE*()>& open,
+                        ResultTable* table) {
   // Only regular files: a directory, a pipe or a device never counts as a report.
   std::error_code error;
-  if (!std::filesystem::is_regular_file(std::filesystem::path(path), error)) {
-    table->SetUnreadable();
-    return -1;
-  }
-  std::FILE* file = std::fopen(path.c_str(), "rb");
+  std::FILE* file = std::filesystem::is_regular_file(path, error) ? open() : nullptr;
   if (file == nullptr) {
     table->SetUnreadable();
     return -1;
@@ -242,6 +239,10 @@ int32_t ScanTurnReport(const std::string& path, ResultTable* table) {
   *table = ScanTurnReportFile(file);
   std::fclose(file);
   return table->count();
+}
+
+int32_t ScanTurnReport(const std::string& path, ResultTable* table) {
+  return ScanRegularFile(std::filesystem::path(path), [&path] { return std::fopen(path.c_str(), "rb"); }, table);
 }
 
 }  // namespace talvorix

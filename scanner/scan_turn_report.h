@@ -3,6 +3,7 @@
 
 #include <cstdint>
 #include <cstdio>
+#include <filesystem>
 #include <functional>
 #include <string>
 #include <string_view>
@@ -23,6 +24,13 @@ ResultTable ScanTurnReportText(std::string_view bytes);
 /// Scans a report from a file that the caller has opened for reading (binary mode)
 /// and still owns; for platforms that open files by names of their own kind.
 ResultTable ScanTurnReportFile(std::FILE* file);
+
+/// Scans the report at `path` with the file that `open` opens for reading (binary
+/// mode), called only once the path is known to name a regular file; closes it. -1,
+/// as ScanTurnReport, when it is not one or `open` gives nullptr. For platforms that
+/// open files by names of their own kind.
+int32_t ScanRegularFile(const std::filesystem::path& path, const std::function<std::FILE*()>& open,
+                        ResultTable* table);
 
 /// The phrases that arm a Hall puzzle or start a hermit puzzle, in Windows-1250.
 std::vector<std::string_view> TriggerPhrases();

@@ -4,7 +4,6 @@
 
 #include <cstdio>
 #include <filesystem>
-#include <system_error>
 
 #include "scanner/scan_turn_report.h"
 
@@ -32,20 +31,7 @@ std::wstring ControlTextFromCp1250(std::string_view cp1250) {
 }
 
 int32_t ScanWideNamedReport(const std::wstring& path, ResultTable* table) {
-  // Only regular files: a folder or a device never counts as a report.
-  std::error_code error;
-  if (path.empty() || !std::filesystem::is_regular_file(std::filesystem::path(path), error)) {
-    table->SetUnreadable();
-    return -1;
-  }
-  std::FILE* file = _wfopen(path.c_str(), L"rb");
-  if (file == nullptr) {
-    table->SetUnreadable();
-    return -1;
-  }
-  *table = ScanTurnReportFile(file);
-  std::fclose(file);
-  return table->count();
+  return ScanRegularFile(std::filesystem::path(path), [&path] { return _wfopen(path.c_str(), L"rb"); }, table);
 }
 
 std::wstring FirstDroppedFile(HDROP drop) {
