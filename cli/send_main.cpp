@@ -19,8 +19,8 @@ constexpr std::string_view kUsage =
     "  --help     show this help\n"
     "  --version  show the version\n"
     "\n"
-    "Exit status: 0 when the dialog was told, 1 when no dialog runs or the hand-over failed,\n"
-    "64 for bad usage or a path too long for the shared block.\n";
+    "Exit status: 0 when the dialog holds the path, 1 when no dialog runs, it did not answer\n"
+    "in time or the hand-over failed, 64 for bad usage or a path longer than 1023 bytes.\n";
 
 void Print(std::FILE* stream, std::string_view text) { std::fwrite(text.data(), 1, text.size(), stream); }
 
@@ -52,6 +52,10 @@ int main(int argc, char** argv) {
     case talvorix::SendOutcome::kBlockUnavailable:
       Print(stderr, "talvorix-send: cannot open the shared block PATH" +
                         (detail.empty() ? std::string() : ": " + detail) + "\n");
+      return kExitFailed;
+    case talvorix::SendOutcome::kNoAnswer:
+      Print(stderr, "talvorix-send: the Talvorix dialog did not take the path in time; it may be busy or stopped" +
+                        (detail.empty() ? std::string() : " (" + detail + ")") + "\n");
       return kExitFailed;
     case talvorix::SendOutcome::kNoDialog:
       Print(stderr, "talvorix-send: no Talvorix dialog is running" +

@@ -22,10 +22,12 @@ enum class SendOutcome {
   kPathTooLong,       // the path and its NUL do not fit the block
   kBlockUnavailable,  // the block could not be opened or mapped
   kNoDialog,          // no running dialog to tell
+  kNoAnswer,          // a dialog was told but did not confirm in time (busy or stopped)
 };
 
-/// The sender's side: writes `path` into the block and tells the running dialog.
-/// `detail` receives a system message when there is one.
+/// The sender's side: hands `path` to the running dialog. kSent only once the dialog
+/// has confirmed that it holds this exact path. `detail` receives a system message
+/// when there is one.
 SendOutcome SendPathToDialog(std::string_view path, std::string* detail);
 
 }  // namespace talvorix
