@@ -1,122 +1,184 @@
 #pragma once
 // The path hand-over on POSIX systems.
 //
-// The block: the POSIX shared-memory object "/talvorix-PATH-<uid>" (the effective user
-// id in decimal), kSharedPathSize bytes, mode 0600, owned by the user; it holds the path
-// as NUL-terminated 8-bit text at its start. An object owned by someone else, or open
-// to the group or to others, is refused by both sides.
+// Where: a directory private to the user (owned by the user, closed to the group and to
+// others), the first that will do of
+//   1. $XDG_RUNTIME_DIR, when it is set to an absolute path,
+//   2. /run/user/<uid> (what a login session's XDG_RUNTIME_DIR normally is, so a sender
+//      started without it, as under cron or su, still finds the dialog),
+//   3. $HOME/.cache/talvorix (made with mode 0700 when missing).
+// In it: "talvorix.sock", the dialog's listening Unix-domain stream socket, and
+// "talvorix.lock", which the listening dialog holds locked (flock) for as long as it
+// runs. A dialog that finds the lock taken leaves the socket to its owner and tries
+// again now and then, so it takes over when the listener ends.
 //
-// The announcement: a connection to the Unix-domain stream socket
-// $XDG_RUNTIME_DIR/talvorix.sock (or /tmp/talvorix-<uid>/talvorix.sock, in a directory
-// of mode 0700 owned by the user, when XDG_RUNTIME_DIR is unset or unsuitable) that
-// carries the bytes of kAnnouncement. The dialog reads the block when the whole
-// message has arrived from a peer of its own user id; anything else is dropped.
+// The message: the sender connects and writes kMessageMagic, the path's length as two
+// bytes (big-endian, 1 to kSharedPathSize - 1) and the path's bytes (no NUL). The dialog
+// takes a message only from a peer of its own user id, only whole and with nothing
+// after it, and only within kPeerDeadline of the connection; it then answers with the
+// one byte kAccepted, and the path is the dialog's. Anything else is closed unanswered.
 
 #include <sys/types.h>
 
+#include <array>
+#include <chrono>
+#include <cstdint>
 #include <optional>
 #include <span>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "shell/handover.h"
 
 namespace talvorix {
 
-/// What a sender writes on the socket to announce a path in the block.
-inline constexpr std::string_view kAnnouncement = "LOADSHAREDPATH\n";
-
-/// Name of the socket file inside the runtime directory.
+inline constexpr std::string_view kMessageMagic = "PATH";
+/// The magic and the two length bytes.
+inline constexpr std::size_t kMessageHeaderSize = kMessageMagic.size() + 2;
+inline constexpr char kAccepted = 'K';
 inline constexpr std::string_view kSocketName = "talvorix.sock";
+inline constexpr std::string_view kLockName = "talvorix.lock";
 
-/// The shared block's name for this user: "/talvorix-PATH-<uid>".
-std::string SharedBlockName();
+/// How long a connection may take to deliver its whole message.
+inline constexpr std::chrono::milliseconds kPeerDeadline{1000};
+/// Connections read at once; a newer one pushes the oldest out.
+inline constexpr std::size_t kMaxPeers = 32;
 
-/// Where the announcement socket lives. `runtimeDir` is XDG_RUNTIME_DIR (may be null);
-/// it is used when it is an absolute path to a directory owned by the user and closed
-/// to others. Otherwise the socket lives in `<fallbackBase>/talvorix-<uid>`, which is
-/// made with mode 0700 when `create` is set and must be a directory owned by the user
-/// and closed to others. nullopt, with the reason in `detail`, when neither will do.
-std::optional<std::string> AnnouncementSocketPath(const char* runtimeDir, const std::string& fallbackBase,
-                                                  bool create, std::string* detail);
+/// The message that carries `path` (which must be 1 to kSharedPathSize - 1 bytes).
+std::string EncodeMessage(std::string_view path);
 
-/// The socket path for this process's environment.
-std::optional<std::string> DefaultAnnouncementSocketPath(bool create, std::string* detail);
+/// What the places to look in come from.
+struct RendezvousEnvironment {
+  const char* runtimeDir = nullptr;  // XDG_RUNTIME_DIR
+  std::string userRunDir;            // /run/user/<uid>
+  std::string home;                  // HOME, or the password database's home
+};
 
-/// One mapping of the named block, unmapped and closed on destruction.
-class MappedBlock {
+/// This process's environment.
+RendezvousEnvironment CurrentEnvironment();
+
+struct RendezvousCandidate {
+  std::string path;
+  bool create = false;  // the dialog may make it (the sender never does)
+};
+
+/// The candidate directories, in the order both sides try them.
+std::vector<RendezvousCandidate> RendezvousCandidates(const RendezvousEnvironment& env);
+
+/// An open directory of the user's own that nobody else may enter or list.
+class RendezvousDir {
  public:
-  /// Opens or creates the block `name`, sizes it to kSharedPathSize and maps it for
-  /// reading and writing. nullopt, with the reason in `detail`, when the object cannot
-  /// be had or belongs to another user or is open to others.
-  static std::optional<MappedBlock> Open(const std::string& name, std::string* detail);
+  /// Opens `path` (making it, mode 0700, when `create` is set and it is missing) and
+  /// checks the opened directory itself. nullopt, with the path and the reason in
+  /// `detail`, when it will not do.
+  static std::optional<RendezvousDir> Open(const std::string& path, bool create, std::string* detail);
 
-  MappedBlock(MappedBlock&& other) noexcept;
-  MappedBlock& operator=(MappedBlock&& other) noexcept;
-  MappedBlock(const MappedBlock&) = delete;
-  MappedBlock& operator=(const MappedBlock&) = delete;
-  ~MappedBlock();
+  RendezvousDir(RendezvousDir&& other) noexcept;
+  RendezvousDir& operator=(RendezvousDir&& other) noexcept;
+  RendezvousDir(const RendezvousDir&) = delete;
+  RendezvousDir& operator=(const RendezvousDir&) = delete;
+  ~RendezvousDir();
 
-  std::span<char> bytes() const { return {data_, kSharedPathSize}; }
+  const std::string& path() const { return path_; }
+  int fd() const { return fd_; }
+  /// The address of `name` inside the directory for bind and connect: the plain path
+  /// when it fits a socket address, else a short one through the open directory.
+  std::string SocketAddress(std::string_view name) const;
 
  private:
-  MappedBlock(int fd, char* data) : fd_(fd), data_(data) {}
-  void Release();
-
+  RendezvousDir(std::string path, int fd) : path_(std::move(path)), fd_(fd) {}
+  std::string path_;
   int fd_ = -1;
-  char* data_ = nullptr;
 };
 
-/// The dialog's side of the block: opened on first use and kept until destruction.
-class PosixSharedPathBlock : public SharedPathBlock {
+struct SendTimeouts {
+  /// For the connection to be taken while the dialog's queue is full.
+  std::chrono::milliseconds connect{2000};
+  /// For the dialog's answer once the message is written.
+  std::chrono::milliseconds answer{5000};
+};
+
+/// Hands `path` to the dialog listening at `socketAddress`.
+SendOutcome SendPathTo(std::string_view path, const std::string& socketAddress, const SendTimeouts& timeouts,
+                       std::string* detail);
+
+/// Hands `path` to the dialog in the first candidate directory that has one.
+SendOutcome SendPathToCandidates(std::string_view path, const std::vector<RendezvousCandidate>& candidates,
+                                 const SendTimeouts& timeouts, std::string* detail);
+
+/// The dialog's copy of the shared block: the last path handed over, NUL-terminated.
+class LocalPathBlock : public SharedPathBlock {
  public:
-  explicit PosixSharedPathBlock(std::string name) : name_(std::move(name)) {}
-  /// Tries again on a later call when the block could not be opened.
-  std::optional<std::span<const char>> Bytes() override;
+  /// Replaces the block's contents with `path` (cut to leave room for the NUL).
+  void Put(std::string_view path);
+  std::optional<std::span<const char>> Bytes() override { return std::span<const char>(bytes_); }
 
  private:
-  std::string name_;
-  std::optional<MappedBlock> block_;
+  std::array<char, kSharedPathSize> bytes_{};
 };
 
-/// Writes `path` into the block `blockName` and announces it on `socketPath`. The
-/// socket is tried first, so nothing is written when no dialog listens.
-SendOutcome SendPath(std::string_view path, const std::string& blockName, const std::string& socketPath,
-                     std::string* detail);
-
-/// The dialog's listening socket. Only one dialog of a user listens; a second one
-/// finds the first by connecting and leaves its socket alone.
-class AnnouncementListener {
+/// The dialog's listening socket and the connections it is reading. Nothing here
+/// blocks: the window's event loop calls Service when a descriptor is readable or a
+/// deadline has come.
+class HandoverServer {
  public:
   enum class Start {
-    kListening,     // this dialog now receives announcements
-    kOtherDialog,   // another dialog listens already; this one does not
-    kFailed,        // no socket (see detail)
+    kListening,    // this dialog now receives paths
+    kOtherDialog,  // another dialog holds the lock; try again later
+    kFailed,       // no place to listen (see detail)
   };
 
-  AnnouncementListener() = default;
-  AnnouncementListener(const AnnouncementListener&) = delete;
-  AnnouncementListener& operator=(const AnnouncementListener&) = delete;
-  /// Closes the socket and removes its file when the file is still this listener's.
-  ~AnnouncementListener();
+  HandoverServer() = default;
+  HandoverServer(const HandoverServer&) = delete;
+  HandoverServer& operator=(const HandoverServer&) = delete;
+  /// Closes everything and removes the socket file when it is still this server's.
+  ~HandoverServer();
 
-  /// Binds and listens at `socketPath`. A socket file that refuses connections is left
-  /// over from a dialog that ended; it is removed and replaced. Anything else found at
-  /// the path is left alone.
-  Start Listen(const std::string& socketPath, std::string* detail);
+  /// Takes the lock in the first usable candidate directory and listens there. Cheap
+  /// to call again: once listening it does nothing, and while another dialog holds the
+  /// lock it only tries the lock.
+  Start Listen(const std::vector<RendezvousCandidate>& candidates, std::string* detail);
 
-  /// The listening descriptor, readable when a connection waits; -1 when not listening.
-  int fd() const { return fd_; }
+  bool listening() const { return listenFd_ >= 0; }
+  int listenFd() const { return listenFd_; }
 
-  /// Takes one waiting connection and closes it. True when it came from this user and
-  /// carried the whole announcement within `waitMs` milliseconds.
-  bool TakeAnnouncement(int waitMs = 1000);
+  struct PeerHandle {
+    std::uint64_t serial;  // never reused, unlike descriptors
+    int fd;
+  };
+  std::vector<PeerHandle> peers() const;
+
+  /// Accepts waiting connections and reads what the peers have sent. Returns the paths
+  /// that arrived whole and were confirmed, in the order they arrived.
+  std::vector<std::string> Service(std::chrono::steady_clock::time_point now);
+
+  /// Milliseconds until the next peer's deadline; nullopt when no peer is open.
+  std::optional<int> MsUntilDeadline(std::chrono::steady_clock::time_point now) const;
 
  private:
-  int fd_ = -1;
-  std::string path_;
+  struct Peer {
+    std::uint64_t serial = 0;
+    int fd = -1;
+    std::chrono::steady_clock::time_point deadline;
+    std::string received;
+  };
+  enum class Read { kWaiting, kDone, kRefused };
+
+  Start BindAndListen(std::string* detail);
+  void AcceptWaiting(std::chrono::steady_clock::time_point now);
+  Read ReadPeer(Peer& peer, std::string* path);
+  static void ClosePeer(Peer& peer);
+
+  std::optional<RendezvousDir> dir_;
+  int lockFd_ = -1;
+  bool locked_ = false;
+  int listenFd_ = -1;
+  std::string socketAddress_;
   dev_t device_ = 0;
   ino_t inode_ = 0;
+  std::vector<Peer> peers_;
+  std::uint64_t nextSerial_ = 1;
 };
 
 }  // namespace talvorix

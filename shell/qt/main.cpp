@@ -13,8 +13,8 @@
 
 #include "shell/handover_posix.h"
 #include "shell/main_dialog.h"
-#include "shell/qt/announcement_notifier.h"
 #include "shell/qt/dialog_window.h"
+#include "shell/qt/handover_watcher.h"
 
 namespace {
 
@@ -58,15 +58,11 @@ int main(int argc, char** argv) {
   }
   const std::string path(talvorix::CommandLinePath(commandLine));
 
-  const std::unique_ptr<talvorix::SharedPathBlock> block = talvorix::MakeSharedPathBlock();
-  talvorix::AnnouncementListener listener;
-  std::string detail;
-  const std::optional<std::string> socketPath = talvorix::DefaultAnnouncementSocketPath(true, &detail);
-  if (!socketPath || listener.Listen(*socketPath, &detail) == talvorix::AnnouncementListener::Start::kFailed)
-    std::fprintf(stderr, "talvorix: paths cannot be handed over to this dialog: %s\n", detail.c_str());
-
-  talvorix::DialogWindow window(*block, path);
-  talvorix::WatchAnnouncements(listener, window);
+  // Paths from other programs arrive through the socket; the window reads each from
+  // its own copy of the block.
+  talvorix::LocalPathBlock block;
+  talvorix::DialogWindow window(block, path);
+  talvorix::HandoverWatcher watcher(window, block, talvorix::RendezvousCandidates(talvorix::CurrentEnvironment()));
 
   std::unique_ptr<FirstFrameProbe> probe;
   if (const char* firstFrame = std::getenv("TALVORIX_FIRST_FRAME")) {

@@ -11,16 +11,22 @@
 #include <QUrl>
 #include <QtTest>
 
+#include <signal.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
+#include <QElapsedTimer>
+
+#include <fstream>
 #include <optional>
+#include <set>
 #include <string>
 #include <vector>
 
 #include "scanner/cp1250.h"
 #include "shell/handover_posix.h"
-#include "shell/qt/announcement_notifier.h"
 #include "shell/qt/dialog_window.h"
+#include "shell/qt/handover_watcher.h"
 
 namespace talvorix {
 namespace {
@@ -30,6 +36,16 @@ std::string ExamplePath(const char* name) { return Example(name).toStdString(); 
 
 struct NoBlock : SharedPathBlock {
   std::optional<std::span<const char>> Bytes() override { return std::nullopt; }
+};
+
+/// The dialog's block, noting every path the dialog reads from it.
+struct RecordingBlock : LocalPathBlock {
+  std::optional<std::span<const char>> Bytes() override {
+    const std::optional<std::span<const char>> bytes = LocalPathBlock::Bytes();
+    read.emplace_back(SharedBlockPath(*bytes));
+    return bytes;
+  }
+  std::vector<std::string> read;
 };
 
 /// What the window shows in the controls the logic writes.
@@ -69,14 +85,18 @@ class DialogWindowTest : public QObject {
   void buttonsPageAndWrap();
   void dropReadsFirstLocalFile_data();
   void dropReadsFirstLocalFile();
+  void dropTakesTheNameBytesOfTheUrl_data();
+  void dropTakesTheNameBytesOfTheUrl();
   void dragEnterWantsALocalFile_data();
   void dragEnterWantsALocalFile();
   void layoutFollowsDialogUnits();
   void decodesWindows1250();
   void handOverThroughTalvorixSend();
+  void concurrentSendersEachArriveOnce();
   void talvorixSendErrors_data();
   void talvorixSendErrors();
-  void secondProgramLeavesTheFirstOnesSocket();
+  void secondProgramTakesOverWhenTheFirstDies();
+  void stoppedDialogNeitherHangsSendersNorNewDialogs();
   void escapeLeavesTheDialogOpen();
   // Leaves the application's event loops ended: keep it last.
   void closeEndsWithResultOne();
@@ -208,6 +228,37 @@ void DialogWindowTest::dropReadsFirstLocalFile() {
   QCOMPARE(Read(f.window).counter, counterAfterNext);
 }
 
+void DialogWindowTest::dropTakesTheNameBytesOfTheUrl_data() {
+  QTest::addColumn<QByteArray>("name");
+  QTest::addColumn<QByteArray>("encoded");
+  QTest::newRow("not UTF-8") << QByteArray("bad\xff\xfe.html") << QByteArray("bad%FF%FE.html");
+  QTest::newRow("UTF-8 accents") << QByteArray("fordul\xc3\xb3 \xc5\x91.html")
+                                 << QByteArray("fordul%C3%B3%20%C5%91.html");
+  QTest::newRow("Windows-1250 accents") << QByteArray("fordul\xf3.html") << QByteArray("fordul%F3.html");
+}
+
+void DialogWindowTest::dropTakesTheNameBytesOfTheUrl() {
+  QFETCH(QByteArray, name);
+  QFETCH(QByteArray, encoded);
+  QTemporaryDir dir;
+  const std::string path = QFile::encodeName(dir.path()).toStdString() + "/" + name.toStdString();
+  {
+    std::ifstream in(ExamplePath("fordulo-113.html"), std::ios::binary);
+    std::ofstream out(path, std::ios::binary);
+    out << in.rdbuf();
+  }
+  Fixture f(ExamplePath("fordulo-112.html"));
+  QMimeData mime;
+  mime.setUrls({QUrl::fromEncoded("file://" + QUrl::toPercentEncoding(dir.path(), "/") + "/" + encoded)});
+  QDragEnterEvent enter(QPoint(20, 20), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+  QCoreApplication::sendEvent(&f.window, &enter);
+  QDropEvent drop(QPointF(20, 20), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+  QCoreApplication::sendEvent(&f.window, &drop);
+  std::remove(path.c_str());  // QTemporaryDir cannot name a file that is not UTF-8
+  QCOMPARE(Read(f.window).counter, QStringLiteral("1/3"));  // the dropped report, not the old one
+  QCOMPARE(Read(f.window).answer, QStringLiteral("35"));
+}
+
 void DialogWindowTest::dragEnterWantsALocalFile_data() {
   QTest::addColumn<QList<QUrl>>("urls");
   QTest::addColumn<QString>("text");
@@ -274,16 +325,11 @@ void DialogWindowTest::handOverThroughTalvorixSend() {
   QTemporaryDir runtime;
   QVERIFY(runtime.isValid());
   qputenv("XDG_RUNTIME_DIR", QFile::encodeName(runtime.path()));
-  std::string detail;
-  const std::optional<std::string> socketPath = DefaultAnnouncementSocketPath(true, &detail);
-  QVERIFY2(socketPath, detail.c_str());
-  QCOMPARE(QString::fromStdString(*socketPath), runtime.filePath(QStringLiteral("talvorix.sock")));
-
-  PosixSharedPathBlock block(SharedBlockName());
+  LocalPathBlock block;
   DialogWindow window(block, ExamplePath("fordulo-112.html"), [](int) {});
-  AnnouncementListener listener;
-  QCOMPARE(listener.Listen(*socketPath, &detail), AnnouncementListener::Start::kListening);
-  WatchAnnouncements(listener, window);
+  HandoverWatcher watcher(window, block, RendezvousCandidates(CurrentEnvironment()));
+  QVERIFY(watcher.server().listening());
+  QVERIFY(QFile::exists(runtime.filePath(QStringLiteral("talvorix.sock"))));
   Click(window, "next");
 
   const char* reports[] = {"fordulo-114.html", "fordulo-113.html"};
@@ -291,13 +337,58 @@ void DialogWindowTest::handOverThroughTalvorixSend() {
   for (int i = 0; i < 2; ++i) {
     QProcess send;
     send.start(QStringLiteral(TALVORIX_SEND), {Example(reports[i])});
-    QVERIFY(send.waitForFinished(10000));
+    // The sender waits for the dialog's confirmation, so the event loop must run.
+    QTRY_VERIFY_WITH_TIMEOUT(send.state() == QProcess::NotRunning, 10000);
     QCOMPARE(send.exitCode(), 0);
     // Each hand-over replaces the records, and the counter starts again at 1.
     QTRY_COMPARE(Read(window).answer, QString::fromLatin1(answers[i]));
     QCOMPARE(Read(window).counter, QStringLiteral("1/3"));
   }
   qunsetenv("XDG_RUNTIME_DIR");
+}
+
+void DialogWindowTest::concurrentSendersEachArriveOnce() {
+  // Eight real talvorix-send processes at a time, 200 paths of two lengths: each
+  // sender that exits 0 has its path in the dialog, and every path arrives once.
+  QTemporaryDir runtime;
+  qputenv("XDG_RUNTIME_DIR", QFile::encodeName(runtime.path()));
+  RecordingBlock block;
+  DialogWindow window(block, {}, [](int) {});
+  HandoverWatcher watcher(window, block, RendezvousCandidates(CurrentEnvironment()));
+  qunsetenv("XDG_RUNTIME_DIR");
+  QVERIFY(watcher.server().listening());
+  QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+  env.insert(QStringLiteral("XDG_RUNTIME_DIR"), runtime.path());
+
+  constexpr int kPaths = 200;
+  constexpr int kAtOnce = 8;
+  std::vector<std::string> sent;
+  for (int i = 0; i < kPaths; ++i)
+    sent.push_back("/nincs/" + std::string(i % 2 == 0 ? 3 : 700, 'x') + "/f-" + std::to_string(i) + ".html");
+  QElapsedTimer clock;
+  clock.start();
+  int next = 0;
+  int failed = 0;
+  std::vector<std::unique_ptr<QProcess>> running;
+  while (next < kPaths || !running.empty()) {
+    while (next < kPaths && running.size() < kAtOnce) {
+      auto send = std::make_unique<QProcess>();
+      send->setProcessEnvironment(env);
+      send->start(QStringLiteral(TALVORIX_SEND), {QString::fromStdString(sent[next++])});
+      running.push_back(std::move(send));
+    }
+    QTest::qWait(5);
+    std::erase_if(running, [&failed](const std::unique_ptr<QProcess>& send) {
+      if (send->state() != QProcess::NotRunning) return false;
+      if (send->exitStatus() != QProcess::NormalExit || send->exitCode() != 0) ++failed;
+      return true;
+    });
+    QVERIFY2(clock.elapsed() < 60000, "the burst did not finish");
+  }
+  QCOMPARE(failed, 0);
+  QCOMPARE(std::multiset<std::string>(block.read.begin(), block.read.end()),
+           std::multiset<std::string>(sent.begin(), sent.end()));
+  qInfo("%d paths from %d senders at a time in %lld ms", kPaths, kAtOnce, static_cast<long long>(clock.elapsed()));
 }
 
 void DialogWindowTest::talvorixSendErrors_data() {
@@ -324,46 +415,91 @@ void DialogWindowTest::talvorixSendErrors() {
   QVERIFY2(error.contains(message), qPrintable(error));
 }
 
-void DialogWindowTest::secondProgramLeavesTheFirstOnesSocket() {
-  QTemporaryDir runtime;
+namespace {
+
+/// A real dialog process and its environment.
+struct DialogProcess {
+  explicit DialogProcess(const QProcessEnvironment& env) {
+    process.setProcessEnvironment(env);
+    process.setReadChannel(QProcess::StandardError);
+  }
+  ~DialogProcess() {
+    if (process.processId() > 0) kill(static_cast<pid_t>(process.processId()), SIGCONT);
+    process.kill();
+    process.waitForFinished();
+  }
+  /// Starts it and waits for its first painted frame: true when the window appeared.
+  bool Start() {
+    process.start(QStringLiteral(TALVORIX_DIALOG), {Example("fordulo-112.html")});
+    QByteArray err;
+    while (!err.contains("first frame") && process.waitForReadyRead(10000)) err += process.readAll();
+    return err.contains("first frame");
+  }
+  QProcess process;
+};
+
+QProcessEnvironment DialogEnvironment(const QTemporaryDir& runtime) {
   QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
   env.insert(QStringLiteral("XDG_RUNTIME_DIR"), runtime.path());
   env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
   env.insert(QStringLiteral("TALVORIX_FIRST_FRAME"), QStringLiteral("1"));
+  return env;
+}
+
+/// Runs talvorix-send; its exit code, or -1 when it did not end within `ms`.
+int Send(const QProcessEnvironment& env, const char* report, int ms = 10000) {
+  QProcess sender;
+  sender.setProcessEnvironment(env);
+  sender.start(QStringLiteral(TALVORIX_SEND), {Example(report)});
+  return sender.waitForFinished(ms) ? sender.exitCode() : -1;
+}
+
+}  // namespace
+
+void DialogWindowTest::secondProgramTakesOverWhenTheFirstDies() {
+  QTemporaryDir runtime;
+  const QProcessEnvironment env = DialogEnvironment(runtime);
   const QString socket = runtime.filePath(QStringLiteral("talvorix.sock"));
-  const auto startDialog = [&env](QProcess& dialog) {
-    dialog.setProcessEnvironment(env);
-    dialog.setReadChannel(QProcess::StandardError);
-    dialog.start(QStringLiteral(TALVORIX_DIALOG), {Example("fordulo-112.html")});
-    QByteArray err;
-    while (!err.contains("first frame") && dialog.waitForReadyRead(10000)) err += dialog.readAll();
-    return err.contains("first frame");
-  };
-  const auto send = [&env] {
-    QProcess sender;
-    sender.setProcessEnvironment(env);
-    sender.start(QStringLiteral(TALVORIX_SEND), {Example("fordulo-113.html")});
-    return sender.waitForFinished(10000) ? sender.exitCode() : -1;
-  };
   const auto inode = [&socket] {
     struct stat st {};
     return lstat(QFile::encodeName(socket).constData(), &st) == 0 ? st.st_ino : ino_t(0);
   };
 
-  QProcess first;
-  QVERIFY(startDialog(first));
+  DialogProcess first(env);
+  QVERIFY(first.Start());
   const ino_t listening = inode();
   QVERIFY(listening != 0);
-  QProcess second;
-  QVERIFY(startDialog(second));
-  QCOMPARE(inode(), listening);
-  QCOMPARE(send(), 0);
-  second.kill();
-  QVERIFY(second.waitForFinished());
-  QCOMPARE(inode(), listening);  // the second dialog never owned it
-  QCOMPARE(send(), 0);
-  first.kill();
-  QVERIFY(first.waitForFinished());
+  DialogProcess second(env);
+  QVERIFY(second.Start());
+  QCOMPARE(inode(), listening);  // the second leaves the first one's socket alone
+  QCOMPARE(Send(env, "fordulo-113.html"), 0);
+
+  // The listener dies without tidying up: the other dialog serves within a second or so.
+  first.process.kill();
+  QVERIFY(first.process.waitForFinished());
+  QTRY_COMPARE_WITH_TIMEOUT(Send(env, "fordulo-114.html"), 0, 3000);
+}
+
+void DialogWindowTest::stoppedDialogNeitherHangsSendersNorNewDialogs() {
+  QTemporaryDir runtime;
+  const QProcessEnvironment env = DialogEnvironment(runtime);
+  DialogProcess stopped(env);
+  QVERIFY(stopped.Start());
+  QCOMPARE(kill(static_cast<pid_t>(stopped.process.processId()), SIGSTOP), 0);
+
+  QElapsedTimer clock;
+  clock.start();
+  QProcess sender;
+  sender.setProcessEnvironment(env);
+  sender.start(QStringLiteral(TALVORIX_SEND), {Example("fordulo-113.html")});
+  QVERIFY(sender.waitForFinished(15000));
+  QCOMPARE(sender.exitCode(), 1);
+  QVERIFY2(QString::fromLocal8Bit(sender.readAllStandardError()).contains(QStringLiteral("did not take the path")),
+           "the sender says the dialog is busy or stopped");
+  QVERIFY(clock.elapsed() < 10000);
+
+  DialogProcess fresh(env);
+  QVERIFY2(fresh.Start(), "a new dialog's window appears while another one is stopped");
 }
 
 void DialogWindowTest::escapeLeavesTheDialogOpen() {
