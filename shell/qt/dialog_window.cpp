@@ -50,11 +50,20 @@ int MulDiv(int a, int b, int c) {
   return static_cast<int>(product >= 0 ? (product + half) / c : (product - half) / c);
 }
 
+/// The file name bytes of a local file URL. They come from its percent-encoding, not
+/// through text: a name that is not valid UTF-8 must reach the file system unchanged.
+std::string LocalFileBytes(const QUrl& url) {
+  QByteArray bytes = QByteArray::fromPercentEncoding(url.path(QUrl::FullyEncoded).toLatin1());
+  // A URL that names a host stands for a file on that host, in the form //host/path.
+  if (const QString host = url.host(QUrl::FullyEncoded); !host.isEmpty()) bytes.prepend("//" + host.toLatin1());
+  return bytes.toStdString();
+}
+
 /// The first dropped URL that names a local file, as 8-bit path bytes.
 std::optional<std::string> FirstLocalFile(const QMimeData* mime) {
   if (mime == nullptr || !mime->hasUrls()) return std::nullopt;
   for (const QUrl& url : mime->urls()) {
-    if (url.isLocalFile()) return QFile::encodeName(url.toLocalFile()).toStdString();
+    if (url.isLocalFile()) return LocalFileBytes(url);
   }
   return std::nullopt;
 }
