@@ -1,5 +1,8 @@
 // The hand-over on Windows: the named file mapping "PATH" backed by the paging
 // file, and message WM_LOADSHAREDPATH sent to the dialog found by its caption.
+// Our senders take turns through the named mutex "talvorix-PATH-sender", held from
+// before the write until the dialog has read the path, so that two of them never
+// overwrite each other's path in the one block.
 
 #include <windows.h>
 
@@ -17,8 +20,11 @@ namespace {
 constexpr char kBlockName[] = "PATH";
 constexpr char kDialogClass[] = "#32770";
 constexpr char kDialogCaption[] = "Talvorix v0.93";
+constexpr char kSenderLockName[] = "talvorix-PATH-sender";
 /// How long a sender waits for the dialog to read a report.
 constexpr UINT kAnswerTimeoutMs = 30000;
+/// How long a sender waits for the senders before it to finish.
+constexpr DWORD kLockWaitMs = 10000;
 
 std::string SystemMessage(DWORD error) {
   char* text = nullptr;
@@ -69,6 +75,52 @@ class Mapping {
   void* view_ = nullptr;
 };
 
+/// The senders' turn: the named mutex, owned from Take() until the object goes.
+class SenderLock {
+ public:
+  enum class Result { kTaken, kBusy, kFailed };
+
+  SenderLock() = default;
+  SenderLock(const SenderLock&) = delete;
+  SenderLock& operator=(const SenderLock&) = delete;
+  ~SenderLock() {
+    if (owned_) ReleaseMutex(handle_);
+    if (handle_ != nullptr) CloseHandle(handle_);
+  }
+
+  /// Waits at most `waitMs` for the turn; kFailed comes with the system's error.
+  Result Take(DWORD waitMs, DWORD* error) {
+    handle_ = CreateMutexA(nullptr, FALSE, kSenderLockName);
+    if (handle_ == nullptr) {
+      *error = GetLastError();
+      return Result::kFailed;
+    }
+    switch (WaitForSingleObject(handle_, waitMs)) {
+      // An abandoned turn belonged to a sender that ended half way; the block it may
+      // have left half written is overwritten whole below.
+      case WAIT_OBJECT_0:
+      case WAIT_ABANDONED:
+        owned_ = true;
+        return Result::kTaken;
+      case WAIT_TIMEOUT:
+        return Result::kBusy;
+      default:
+        *error = GetLastError();
+        return Result::kFailed;
+    }
+  }
+
+ private:
+  HANDLE handle_ = nullptr;
+  bool owned_ = false;
+};
+
+/// Whether the block holds exactly `path`: its bytes and then the NUL (the caller made
+/// sure that the path is shorter than the block).
+bool HoldsPath(const char* block, std::string_view path) {
+  return std::memcmp(block, path.data(), path.size()) == 0 && block[path.size()] == '\0';
+}
+
 class Win32SharedPathBlock : public SharedPathBlock {
  public:
   std::optional<std::span<const char>> Bytes() override {
@@ -91,11 +143,27 @@ std::unique_ptr<SharedPathBlock> MakeSharedPathBlock() { return std::make_unique
 
 SendOutcome SendPathToDialog(std::string_view path, std::string* detail) {
   if (path.size() >= kSharedPathSize || path.find('\0') != std::string_view::npos) return SendOutcome::kPathTooLong;
+
+  // Held from here to the return: no other sender of ours writes the block until the
+  // dialog has read this path from it.
+  SenderLock lock;
+  DWORD error = 0;
+  switch (lock.Take(kLockWaitMs, &error)) {
+    case SenderLock::Result::kTaken:
+      break;
+    case SenderLock::Result::kBusy:
+      if (detail != nullptr)
+        *detail = "another hand-over was still under way after " + std::to_string(kLockWaitMs / 1000) + " seconds";
+      return SendOutcome::kNoAnswer;
+    case SenderLock::Result::kFailed:
+      if (detail != nullptr) *detail = std::string("the lock ") + kSenderLockName + ": " + SystemMessage(error);
+      return SendOutcome::kBlockUnavailable;
+  }
+
   const HWND dialog = FindWindowA(kDialogClass, kDialogCaption);
   if (dialog == nullptr) return SendOutcome::kNoDialog;
 
   Mapping block;
-  DWORD error = 0;
   if (!block.Open(&error)) {
     if (detail != nullptr) *detail = SystemMessage(error);
     return SendOutcome::kBlockUnavailable;
@@ -103,15 +171,26 @@ SendOutcome SendPathToDialog(std::string_view path, std::string* detail) {
   std::memset(block.bytes(), 0, kSharedPathSize);
   std::memcpy(block.bytes(), path.data(), path.size());
 
-  // Sent, not posted: the dialog opens the block of its own before this program
-  // lets go of it, so the block outlives the sender.
+  // Sent, not posted: the dialog reads the block and loads the report before the
+  // call returns, and opens the block of its own before this program lets go of it,
+  // so the block outlives the sender.
   DWORD_PTR answer = 0;
   if (SendMessageTimeoutA(dialog, WM_LOADSHAREDPATH, 0, 0, SMTO_ABORTIFHUNG, kAnswerTimeoutMs, &answer) == 0) {
-    if (detail != nullptr) {
-      const DWORD sendError = GetLastError();
-      *detail = sendError == ERROR_TIMEOUT || sendError == 0 ? "the dialog did not answer" : SystemMessage(sendError);
-    }
-    return SendOutcome::kNoDialog;
+    const DWORD sendError = GetLastError();
+    if (sendError == ERROR_INVALID_WINDOW_HANDLE) return SendOutcome::kNoDialog;  // it closed meanwhile
+    // The message stays with the dialog, which may still take it later and then
+    // loads whatever the block holds by that time.
+    if (detail != nullptr)
+      *detail = sendError == ERROR_TIMEOUT || sendError == 0
+                    ? "no answer in " + std::to_string(kAnswerTimeoutMs / 1000) + " seconds"
+                    : SystemMessage(sendError);
+    return SendOutcome::kNoAnswer;
+  }
+  // Only a program outside our turns can have written the block meanwhile; then the
+  // dialog may have read that program's path instead of this one.
+  if (!HoldsPath(block.bytes(), path)) {
+    if (detail != nullptr) *detail = "another program wrote a different path into the block during the hand-over";
+    return SendOutcome::kNoAnswer;
   }
   return SendOutcome::kSent;
 }
