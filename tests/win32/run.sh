@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Runs the Windows end-to-end tests under Wine on a virtual X display, or takes a
 # screenshot of the dialog after it has loaded a sample report.
-# Usage: tests/win32/run.sh [--screenshot OUT.png] [BUILD_DIR]   (default build-windows)
+# Usage: tests/win32/run.sh [--screenshot OUT.png] [BUILD_DIR [TEST...]]   (default build-windows)
+# With test names (as the driver prints them), only those tests run.
 # Needs wine, xvfb-run and, for the screenshot, ImageMagick.
 set -euo pipefail
 
@@ -12,6 +13,7 @@ if [ "${1:-}" = "--screenshot" ]; then
   shift 2
 fi
 build=$(realpath "${1:-$root/build-windows}")
+[ $# -gt 0 ] && shift
 
 talvorix=$build/shell/win32/talvorix.exe
 send=$build/shell/talvorix-send.exe
@@ -23,7 +25,7 @@ done
 # Under xvfb-run from here on: one fresh display and one fresh Wine prefix per run.
 if [ -z "${TALVORIX_UNDER_XVFB:-}" ]; then
   export TALVORIX_UNDER_XVFB=1
-  exec xvfb-run -a -s "-screen 0 1024x768x24" "$0" ${screenshot:+--screenshot "$screenshot"} "$build"
+  exec xvfb-run -a -s "-screen 0 1024x768x24" "$0" ${screenshot:+--screenshot "$screenshot"} "$build" "$@"
 fi
 
 export WINEPREFIX=$build/wineprefix
@@ -62,4 +64,4 @@ scratch=$build/e2e-scratch
 rm -rf "$scratch"
 mkdir -p "$scratch"
 win() { winepath -w "$1" 2>/dev/null; }
-wine "$driver" "$(win "$talvorix")" "$(win "$send")" "$(win "$root/examples")" "$(win "$scratch")"
+wine "$driver" "$(win "$talvorix")" "$(win "$send")" "$(win "$root/examples")" "$(win "$scratch")" "$@"
