@@ -12,13 +12,13 @@ constexpr char kControlZ = 26;
 
 LineReader::LineReader(std::string_view bytes) : data_(bytes.data()), end_(bytes.size()) {}
 
-LineReader::LineReader(std::FILE* file) : file_(file), block_(kBlockSize) { data_ = block_.data(); }
+LineReader::LineReader(ByteSource& source) : source_(&source), block_(kBlockSize) { data_ = block_.data(); }
 
 bool LineReader::Refill() {
-  if (ended_ || file_ == nullptr) return false;
-  const std::size_t got = std::fread(block_.data(), 1, block_.size(), file_);
+  if (ended_ || source_ == nullptr) return false;
+  const std::size_t got = source_->Read(block_);
   pos_ = 0;
-  end_ = got;
+  end_ = got <= block_.size() ? got : block_.size();
   return got > 0;
 }
 

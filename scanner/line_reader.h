@@ -2,10 +2,11 @@
 // Reads a report the way a text-mode stream delivers it, one bounded line at a time.
 
 #include <cstddef>
-#include <cstdio>
 #include <string>
 #include <string_view>
 #include <vector>
+
+#include "scanner/byte_source.h"
 
 namespace talvorix {
 
@@ -15,8 +16,8 @@ class LineReader {
  public:
   /// Reads from bytes held in memory; they must outlive the reader.
   explicit LineReader(std::string_view bytes);
-  /// Reads from an open file, in blocks; the file stays the caller's.
-  explicit LineReader(std::FILE* file);
+  /// Reads from a source in blocks of 64 KiB; the source must outlive the reader.
+  explicit LineReader(ByteSource& source);
 
   /// Takes characters up to a line feed (consumed, not stored) or until `limit`
   /// characters have been taken. Returns true when the end of the file was met
@@ -28,7 +29,7 @@ class LineReader {
   /// The next translated character, or -1 at the end of the file.
   int Get();
 
-  std::FILE* file_ = nullptr;
+  ByteSource* source_ = nullptr;
   std::vector<char> block_;
   const char* data_ = nullptr;
   std::size_t pos_ = 0;

@@ -1,10 +1,7 @@
 #include "scanner/scan_turn_report.h"
 
 #include <array>
-#include <cstdio>
-#include <filesystem>
 #include <limits>
-#include <system_error>
 
 #include "hall/hall_puzzle.h"
 #include "hermit/hermit_puzzle.h"
@@ -222,27 +219,19 @@ ResultTable ScanTurnReportText(std::string_view bytes, const PuzzleSolvers& solv
 
 ResultTable ScanTurnReportText(std::string_view bytes) { return ScanTurnReportText(bytes, EngineSolvers()); }
 
-ResultTable ScanTurnReportFile(std::FILE* file) {
-  LineReader reader(file);
-  return Scan(reader, EngineSolvers());
-}
-
-int32_t ScanRegularFile(const std::filesystem::path& path, const std::function<std::FILE*()>& open,
-                        ResultTable* table) {
-  // Only regular files: a directory, a pipe or a device never counts as a report.
-  std::error_code error;
-  std::FILE* file = std::filesystem::is_regular_file(path, error) ? open() : nullptr;
-  if (file == nullptr) {
+int32_t ScanReportFile(std::optional<ReportFile> file, ResultTable* table, std::optional<uint64_t> byteLimit) {
+  // Only a regular file counts, and one too large for the caller is not read at all.
+  if (!file || (byteLimit && file->size() > *byteLimit)) {
     table->SetUnreadable();
     return -1;
   }
-  *table = ScanTurnReportFile(file);
-  std::fclose(file);
+  LineReader reader(*file);
+  *table = Scan(reader, EngineSolvers());
   return table->count();
 }
 
-int32_t ScanTurnReport(const std::string& path, ResultTable* table) {
-  return ScanRegularFile(std::filesystem::path(path), [&path] { return std::fopen(path.c_str(), "rb"); }, table);
+int32_t ScanTurnReport(const std::string& path, ResultTable* table, std::optional<uint64_t> byteLimit) {
+  return ScanReportFile(ReportFile::Open(path), table, byteLimit);
 }
 
 }  // namespace talvorix

@@ -2,35 +2,32 @@
 // Finds the Hall and hermit puzzles of a turn report, solves them and collects the results.
 
 #include <cstdint>
-#include <cstdio>
-#include <filesystem>
 #include <functional>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "scanner/puzzle_result.h"
+#include "scanner/report_file.h"
 
 namespace talvorix {
 
-/// Scans the report file at `path` (8-bit file name). Returns -1, leaving `table`
-/// empty with count -1, when the path is not a regular file that can be opened for
-/// reading; otherwise fills `table` and returns the number of records.
-int32_t ScanTurnReport(const std::string& path, ResultTable* table);
+/// Scans the report file at `path` (8-bit file name), opened once (ReportFile::Open) and
+/// read up to the size it had then. Returns -1, leaving `table` empty with count -1, when
+/// the path is not a regular file that can be opened for reading, or when its size
+/// exceeds `byteLimit` (then it is not read at all); otherwise fills `table` and returns
+/// the number of records.
+int32_t ScanTurnReport(const std::string& path, ResultTable* table,
+                       std::optional<uint64_t> byteLimit = std::nullopt);
+
+/// Scans a report that was opened already, as ScanTurnReport: nullopt (it could not be
+/// opened) and a size over `byteLimit` give -1. The file is closed on return.
+int32_t ScanReportFile(std::optional<ReportFile> file, ResultTable* table,
+                       std::optional<uint64_t> byteLimit = std::nullopt);
 
 /// Scans report bytes as the file would deliver them. A pure function of the bytes.
 ResultTable ScanTurnReportText(std::string_view bytes);
-
-/// Scans a report from a file that the caller has opened for reading (binary mode)
-/// and still owns; for platforms that open files by names of their own kind.
-ResultTable ScanTurnReportFile(std::FILE* file);
-
-/// Scans the report at `path` with the file that `open` opens for reading (binary
-/// mode), called only once the path is known to name a regular file; closes it. -1,
-/// as ScanTurnReport, when it is not one or `open` gives nullptr. For platforms that
-/// open files by names of their own kind.
-int32_t ScanRegularFile(const std::filesystem::path& path, const std::function<std::FILE*()>& open,
-                        ResultTable* table);
 
 /// The phrases that arm a Hall puzzle or start a hermit puzzle, in Windows-1250.
 std::vector<std::string_view> TriggerPhrases();

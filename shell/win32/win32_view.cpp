@@ -2,9 +2,7 @@
 
 #include <shellapi.h>
 
-#include <cstdio>
-#include <filesystem>
-
+#include "scanner/report_file.h"
 #include "scanner/scan_turn_report.h"
 
 namespace talvorix {
@@ -30,8 +28,8 @@ std::wstring ControlTextFromCp1250(std::string_view cp1250) {
   return wide;
 }
 
-int32_t ScanWideNamedReport(const std::wstring& path, ResultTable* table) {
-  return ScanRegularFile(std::filesystem::path(path), [&path] { return _wfopen(path.c_str(), L"rb"); }, table);
+int32_t ScanWideNamedReport(const std::wstring& path, ResultTable* table, std::optional<uint64_t> byteLimit) {
+  return ScanReportFile(OpenWideNamedReport(path), table, byteLimit);
 }
 
 std::wstring FirstDroppedFile(HDROP drop) {

@@ -6,6 +6,7 @@
 #include <shellapi.h>
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -18,9 +19,11 @@ namespace talvorix {
 /// carriage return and line feed.
 std::wstring ControlTextFromCp1250(std::string_view cp1250);
 
-/// Scans the report whose UTF-16 name a drop delivered; -1 when the name is not a
-/// regular file that can be opened for reading.
-int32_t ScanWideNamedReport(const std::wstring& path, ResultTable* table);
+/// Scans the report whose UTF-16 name a drop delivered, opened once; -1 when the name
+/// is not a regular file that can be opened for reading, or when the file is larger than
+/// `byteLimit` bytes.
+int32_t ScanWideNamedReport(const std::wstring& path, ResultTable* table,
+                            std::optional<uint64_t> byteLimit = std::nullopt);
 
 /// The first dropped file's name; empty when the drop holds none.
 std::wstring FirstDroppedFile(HDROP drop);

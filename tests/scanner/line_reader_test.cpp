@@ -2,9 +2,13 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdio>
+#include <algorithm>
+#include <optional>
 #include <string>
 #include <vector>
+
+#include "scanner/report_file.h"
+#include "tests/scanner/report_fixtures.h"
 
 namespace talvorix {
 namespace {
@@ -63,36 +67,59 @@ TEST(LineReader, ReadsTextModeLinesFromMemory) {
   }
 }
 
-TEST(LineReader, ReadsTheSameFromAFile) {
+/// Hands out its bytes in reads of at most `chunk` bytes, as a pipe or a slow disk may.
+class ChunkedSource : public ByteSource {
+ public:
+  ChunkedSource(std::string_view bytes, std::size_t chunk) : bytes_(bytes), chunk_(chunk) {}
+  std::size_t Read(std::span<char> buffer) override {
+    const std::size_t n = std::min({buffer.size(), chunk_, bytes_.size()});
+    bytes_.copy(buffer.data(), n);
+    bytes_.remove_prefix(n);
+    return n;
+  }
+
+ private:
+  std::string_view bytes_;
+  std::size_t chunk_;
+};
+
+TEST(LineReader, ReadsTheSameFromSourcesInAnyPieces) {
+  for (const Case& c : Cases()) {
+    for (const std::size_t chunk : {std::size_t{1}, std::size_t{2}, std::size_t{3}, std::size_t{1} << 16}) {
+      SCOPED_TRACE(std::string(c.name) + ", reads of " + std::to_string(chunk));
+      ChunkedSource source(c.bytes, chunk);
+      LineReader reader(source);
+      EXPECT_EQ(ReadAll(reader, 299), c.want);
+    }
+  }
+}
+
+TEST(LineReader, ReadsTheSameFromAReportFile) {
+  TempDir dir;
   for (const Case& c : Cases()) {
     SCOPED_TRACE(c.name);
-    std::FILE* file = std::tmpfile();
-    ASSERT_NE(file, nullptr);
-    std::fwrite(c.bytes.data(), 1, c.bytes.size(), file);
-    std::rewind(file);
-    LineReader reader(file);
+    std::optional<ReportFile> file = ReportFile::Open(dir.Write("report.html", c.bytes));
+    ASSERT_TRUE(file.has_value());
+    LineReader reader(*file);
     EXPECT_EQ(ReadAll(reader, 299), c.want);
-    std::fclose(file);
   }
 }
 
 // A CR LF pair split across two file blocks still reads as one line feed.
 TEST(LineReader, CrLfAcrossBlockBoundary) {
+  TempDir dir;
   for (std::size_t before : {65534u, 65535u, 65536u}) {
     SCOPED_TRACE(before);
     std::string bytes;
     for (std::size_t i = 0; i < before; ++i) bytes.push_back(i % 200 == 199 ? '\n' : 'a');
     bytes += "\r\nlast";
-    std::FILE* file = std::tmpfile();
-    ASSERT_NE(file, nullptr);
-    std::fwrite(bytes.data(), 1, bytes.size(), file);
-    std::rewind(file);
-    LineReader fromFile(file);
+    std::optional<ReportFile> file = ReportFile::Open(dir.Write("report.html", bytes));
+    ASSERT_TRUE(file.has_value());
+    LineReader fromFile(*file);
     LineReader fromMemory(bytes);
     const std::vector<Read> got = ReadAll(fromFile, 299);
     EXPECT_EQ(got, ReadAll(fromMemory, 299));
     EXPECT_EQ(got.back(), (Read{"last", true}));
-    std::fclose(file);
   }
 }
 

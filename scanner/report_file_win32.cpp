@@ -1,0 +1,76 @@
+// Opening and reading a report through one Windows file handle.
+
+#include <windows.h>
+
+#include <limits>
+
+#include "scanner/report_file.h"
+
+namespace talvorix {
+namespace {
+
+/// Others may read, write, rename and delete the file while it is open here.
+constexpr DWORD kShareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
+
+/// The size of the file on disk behind `file`; nullopt for a directory, a pipe, a
+/// console or any other device. Decided on the handle, never on the name again.
+std::optional<uint64_t> RegularFileSize(HANDLE file) {
+  if (GetFileType(file) != FILE_TYPE_DISK) return std::nullopt;
+  BY_HANDLE_FILE_INFORMATION information{};
+  if (!GetFileInformationByHandle(file, &information)) return std::nullopt;
+  if ((information.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0) return std::nullopt;
+  LARGE_INTEGER size{};
+  if (!GetFileSizeEx(file, &size) || size.QuadPart < 0) return std::nullopt;
+  return static_cast<uint64_t>(size.QuadPart);
+}
+
+/// The size of a freshly opened report; a handle that is no report is closed (nullopt).
+std::optional<uint64_t> KeepIfRegular(HANDLE file) {
+  if (file == INVALID_HANDLE_VALUE) return std::nullopt;
+  const std::optional<uint64_t> size = RegularFileSize(file);
+  if (!size) CloseHandle(file);
+  return size;
+}
+
+std::intptr_t ToHandleValue(HANDLE file) { return reinterpret_cast<std::intptr_t>(file); }
+HANDLE FromHandleValue(std::intptr_t value) { return reinterpret_cast<HANDLE>(value); }
+
+}  // namespace
+
+std::optional<ReportFile> ReportFile::Open(const std::string& path) {
+  if (path.find('\0') != std::string::npos) return std::nullopt;  // no file has such a name
+  const HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, kShareAll, nullptr, OPEN_EXISTING,
+                                  FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
+  const std::optional<uint64_t> size = KeepIfRegular(file);
+  if (!size) return std::nullopt;
+  return ReportFile(ToHandleValue(file), *size);
+}
+
+std::optional<ReportFile> OpenWideNamedReport(const std::wstring& path) {
+  if (path.find(L'\0') != std::wstring::npos) return std::nullopt;
+  const HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, kShareAll, nullptr, OPEN_EXISTING,
+                                  FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
+  const std::optional<uint64_t> size = KeepIfRegular(file);
+  if (!size) return std::nullopt;
+  return ReportFile(ToHandleValue(file), *size);
+}
+
+std::size_t ReportFile::Read(std::span<char> buffer) {
+  if (handle_ == kClosed || left_ == 0 || buffer.empty()) return 0;
+  std::size_t want = buffer.size();
+  if (want > left_) want = static_cast<std::size_t>(left_);
+  if (want > std::numeric_limits<DWORD>::max()) want = std::numeric_limits<DWORD>::max();
+  DWORD got = 0;
+  if (!ReadFile(FromHandleValue(handle_), buffer.data(), static_cast<DWORD>(want), &got, nullptr) || got == 0) {
+    left_ = 0;  // the end, or an error: either way nothing more is read
+    return 0;
+  }
+  left_ -= got;
+  return got;
+}
+
+void ReportFile::Close(Handle handle) {
+  if (handle != kClosed) CloseHandle(FromHandleValue(handle));
+}
+
+}  // namespace talvorix
