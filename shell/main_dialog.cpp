@@ -40,7 +40,7 @@ MainDialog::MainDialog(DialogView& view, SharedPathBlock& sharedBlock, std::stri
     : view_(view), sharedBlock_(sharedBlock), commandLinePath_(std::move(commandLinePath)) {}
 
 ReportScan MainDialog::ScanPath(std::string path) {
-  return [path = std::move(path)](ResultTable* table) { return ScanTurnReport(path, table); };
+  return [path = std::move(path)](ResultTable* table) { return ScanTurnReport(path, table, kDialogReportLimit); };
 }
 
 int32_t MainDialog::LoadTurnReport(const ReportScan& scan) {

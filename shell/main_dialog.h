@@ -17,6 +17,10 @@ using ReportScan = std::function<int32_t(ResultTable* table)>;
 /// The longest command-line path taken; a longer one is refused, never cut.
 inline constexpr std::size_t kMaxCommandLinePath = 259;
 
+/// The largest report the dialog reads, in bytes (64 MiB). A larger one shows as a file
+/// that cannot be read rather than holding the window up while it is scanned.
+inline constexpr uint64_t kDialogReportLimit = 64 * 1024 * 1024;
+
 /// The text after the program's own name (a quoted name is skipped up to its closing
 /// quote) and after the blanks and control characters that follow it.
 std::string_view CommandLineTail(std::string_view commandLine);
@@ -50,7 +54,7 @@ class MainDialog {
   const ResultTable& table() const { return table_; }
   int32_t currentIndex() const { return currentIndex_; }
 
-  /// Reads the report at an 8-bit path.
+  /// Reads the report at an 8-bit path, up to kDialogReportLimit bytes.
   static ReportScan ScanPath(std::string path);
 
  private:

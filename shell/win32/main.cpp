@@ -28,7 +28,7 @@ struct App {
 void OnDropFiles(App* app, HDROP drop) {
   const std::wstring name = FirstDroppedFile(drop);
   DragFinish(drop);
-  app->dialog.OnDrop([&name](ResultTable* table) { return ScanWideNamedReport(name, table); });
+  app->dialog.OnDrop([&name](ResultTable* table) { return ScanWideNamedReport(name, table, kDialogReportLimit); });
 }
 
 void OnInitDialog(App* app, HWND dialog) {

@@ -4,11 +4,15 @@
 #include <gtest/gtest.h>
 
 #include <array>
+#include <chrono>
+#include <filesystem>
+#include <fstream>
 #include <string>
 #include <vector>
 
 #include "scanner/cp1250.h"
 #include "shell/resources/resource.h"
+#include "tests/scanner/report_fixtures.h"
 
 namespace talvorix {
 namespace {
@@ -172,6 +176,46 @@ TEST(MainDialog, CommandLineReportIsReadAndShown) {
   dialog.OnCommand(IDC_PREV);
   EXPECT_EQ(view.calls.back(), "1007=3/3");
   EXPECT_EQ(view.calls[view.calls.size() - 2], "1008= Remete feladány ");
+}
+
+// The dialog reads reports up to 64 MiB; a larger one shows at once as a file that cannot
+// be read, whichever way it arrives.
+TEST(MainDialog, ReportsOverTheSizeLimitShowAsUnreadable) {
+  const std::string riddle = "\r\nEgy \xF5s!\r\nK\xE9rd\xE9s:<BR>\r\nMennyi 2 meg 2?<BR>\r\n";
+  struct Case {
+    const char* name;
+    uint64_t size;
+    bool shown;
+  };
+  const Case kCases[] = {
+      {"at the limit, its riddle in the last bytes", kDialogReportLimit, true},
+      {"one byte over the limit", kDialogReportLimit + 1, false},
+      {"16 GiB", uint64_t{16} << 30, false},
+  };
+  TempDir dir;
+  for (const Case& c : kCases) {
+    SCOPED_TRACE(c.name);
+    const std::string path = dir / "report.html";
+    std::ofstream(path, std::ios::binary | std::ios::trunc);
+    std::filesystem::resize_file(path, c.size - riddle.size());
+    std::ofstream(path, std::ios::binary | std::ios::app) << riddle;
+    ASSERT_EQ(std::filesystem::file_size(path), c.size);
+
+    Fixture f;
+    f.block.Put(path);
+    const auto started = std::chrono::steady_clock::now();
+    f.dialog.OnSharedPath();
+    EXPECT_EQ(f.dialog.table().count(), c.shown ? 1 : -1);
+    if (!c.shown) {
+      EXPECT_EQ(f.view.calls, kNoFile);
+      EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::seconds(1));
+    }
+    RecordingView view;
+    FakeBlock block;
+    MainDialog fromCommandLine(view, block, path);
+    fromCommandLine.OnInit();
+    EXPECT_EQ(fromCommandLine.table().count(), c.shown ? 1 : -1);
+  }
 }
 
 TEST(MainDialog, SharedBlockReplacesTheTable) {
