@@ -49,7 +49,7 @@ int main(int argc, char** argv) {
         Print(stdout, "talvorix-cli 0.93\n");
         return kExitOk;
       } else {
-        Print(stderr, "talvorix-cli: unknown option " + std::string(arg) + "\n\n");
+        Print(stderr, "talvorix-cli: unknown option " + talvorix::EscapeControlBytes(arg) + "\n\n");
         Print(stderr, kUsage);
         return kExitUsage;
       }
@@ -73,9 +73,11 @@ int main(int argc, char** argv) {
       Print(stdout, talvorix::FormatJsonLine(path, table) + "\n");
       continue;
     }
-    if (reports.size() > 1) Print(stdout, (i > 0 ? "\n==> " : "==> ") + path + " <==\n");
+    // A file name may hold any byte; control bytes never reach the terminal raw.
+    const std::string shownPath = talvorix::EscapeControlBytes(path);
+    if (reports.size() > 1) Print(stdout, (i > 0 ? "\n==> " : "==> ") + shownPath + " <==\n");
     if (count < 0) {
-      Print(stderr, "talvorix-cli: " + path + ": " + talvorix::Cp1250ToUtf8(talvorix::kNoSuchFileNotice) + "\n");
+      Print(stderr, "talvorix-cli: " + shownPath + ": " + talvorix::Cp1250ToUtf8(talvorix::kNoSuchFileNotice) + "\n");
       continue;
     }
     Print(stdout, talvorix::FormatRecords(table));

@@ -37,4 +37,21 @@ std::string FormatJsonLine(std::string_view path, const ResultTable& table) {
   return line.dump(-1, ' ', false, nlohmann::ordered_json::error_handler_t::replace);
 }
 
+std::string EscapeControlBytes(std::string_view bytes) {
+  constexpr std::string_view kHex = "0123456789abcdef";
+  std::string out;
+  out.reserve(bytes.size());
+  for (const char c : bytes) {
+    const auto byte = static_cast<unsigned char>(c);
+    if (byte >= 0x20 && byte != 0x7f) {
+      out.push_back(c);
+      continue;
+    }
+    out.append("\\x");
+    out.push_back(kHex[byte >> 4]);
+    out.push_back(kHex[byte & 0x0f]);
+  }
+  return out;
+}
+
 }  // namespace talvorix

@@ -1,10 +1,15 @@
 // End to end: talvorix-cli as a user runs it, over the sample reports and small crafted ones.
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <spawn.h>
 #include <sys/wait.h>
+#include <unistd.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <nlohmann/json.hpp>
 #include <string>
 #include <vector>
@@ -211,6 +216,86 @@ TEST(CliText, UsageAndNotices) {
     EXPECT_EQ(run.status, c.status);
     EXPECT_EQ(run.out.substr(0, c.outStart.size()), c.outStart);
   }
+}
+
+struct CliOutput {
+  int status;
+  std::string out;
+  std::string err;
+};
+
+/// Runs talvorix-cli with exactly these arguments (no shell in between), its output
+/// and error output caught in files of `dir`.
+CliOutput RunCliWith(const std::vector<std::string>& args, const std::filesystem::path& dir) {
+  const std::string outFile = (dir / "stdout").string();
+  const std::string errFile = (dir / "stderr").string();
+  std::vector<char*> argv;
+  std::string program = TALVORIX_CLI;
+  argv.push_back(program.data());
+  std::vector<std::string> copies = args;
+  for (std::string& arg : copies) argv.push_back(arg.data());
+  argv.push_back(nullptr);
+  posix_spawn_file_actions_t actions;
+  posix_spawn_file_actions_init(&actions);
+  posix_spawn_file_actions_addopen(&actions, 1, outFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+  posix_spawn_file_actions_addopen(&actions, 2, errFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+  pid_t pid = 0;
+  const int spawned = posix_spawn(&pid, program.c_str(), &actions, nullptr, argv.data(), environ);
+  posix_spawn_file_actions_destroy(&actions);
+  if (spawned != 0) return {-1, {}, {}};
+  int status = 0;
+  waitpid(pid, &status, 0);
+  const auto slurp = [](const std::string& file) {
+    std::ifstream in(file, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+  };
+  return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, slurp(outFile), slurp(errFile)};
+}
+
+/// Whether `text` holds a control byte other than the line feeds that end its lines.
+bool HoldsRawControlByte(std::string_view text) {
+  for (const char c : text)
+    if ((static_cast<unsigned char>(c) < 0x20 && c != '\n') || c == '\x7f') return true;
+  return false;
+}
+
+// File names may hold any byte: control bytes reach the terminal only as \xHH, in the
+// headers and in the error lines alike; other bytes are shown as they are.
+TEST_F(CraftedReports, ControlBytesInPathsAreShownEscaped) {
+  struct Case {
+    std::string name;
+    std::string shown;
+  };
+  const Case kCases[] = {
+      {"esc\x1b[2J.html", "esc\\x1b[2J.html"},
+      {"title\x1b]0;pwned\x07.html", "title\\x1b]0;pwned\\x07.html"},
+      {"del\x7f.html", "del\\x7f.html"},
+      {"line\nfeed.html", "line\\x0afeed.html"},
+      {"tab\tcr\r.html", "tab\\x09cr\\x0d.html"},
+      {"back\\slash.html", "back\\slash.html"},
+      {"latin\xE9 \xC3\xA9.html", "latin\xE9 \xC3\xA9.html"},
+  };
+  for (const Case& c : kCases) {
+    SCOPED_TRACE(c.shown);
+    const std::string report = Write(c.name.c_str(), {"Csak egy nap."});
+    const std::string missing = (dir_ / ("missing-" + c.name)).string();
+    const CliOutput run = RunCliWith({report, missing}, dir_);
+    EXPECT_EQ(run.status, 2);
+    const std::string shownDir = dir_.string();
+    EXPECT_EQ(run.out, "==> " + shownDir + "/" + c.shown + " <==\nNem találtam feladványt a fájlban\n\n==> " +
+                           shownDir + "/missing-" + c.shown + " <==\n");
+    EXPECT_EQ(run.err, "talvorix-cli: " + shownDir + "/missing-" + c.shown + ": Nincs ilyen fájl\n");
+    EXPECT_FALSE(HoldsRawControlByte(run.out));
+    EXPECT_FALSE(HoldsRawControlByte(run.err));
+
+    // JSON escapes the C0 controls its own way (and, as JSON allows, leaves DEL as it is).
+    const std::string json = RunCliWith({"--json", report}, dir_).out;
+    EXPECT_EQ(std::count_if(json.begin(), json.end(), [](char b) { return static_cast<unsigned char>(b) < 0x20; }),
+              1);  // the line feed that ends the line
+  }
+  const CliOutput option = RunCliWith({"--\x1b[31m"}, dir_);
+  EXPECT_EQ(option.status, 64);
+  EXPECT_TRUE(option.err.starts_with("talvorix-cli: unknown option --\\x1b[31m\n\nUsage")) << option.err;
 }
 
 }  // namespace
