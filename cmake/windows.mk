@@ -1,9 +1,11 @@
 # The Windows programs, cross-built with MinGW-w64, and their tests under Wine.
 #   make windows             talvorix.exe, talvorix-cli.exe, talvorix-send.exe in build-windows/
 #   make check-windows       the end-to-end tests of the dialog under Wine and Xvfb
+#                            (WINDOWS_TESTS="NAME..." runs only the tests named)
 #   make screenshot-windows  build-windows/screenshot.png of the dialog after a load
 
 WINDOWS_BUILD ?= build-windows
+WINDOWS_TESTS ?=
 WINDOWS_PACKAGES := g++-mingw-w64-x86-64 g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64
 WINE_PACKAGES := wine wine64 xvfb fonts-wine
 
@@ -17,7 +19,7 @@ windows:
 
 check-windows: windows
 	@cmake/install-deps.sh $(WINE_PACKAGES)
-	tests/win32/run.sh $(WINDOWS_BUILD)
+	tests/win32/run.sh $(WINDOWS_BUILD) $(WINDOWS_TESTS)
 
 screenshot-windows: windows
 	@cmake/install-deps.sh $(WINE_PACKAGES) imagemagick

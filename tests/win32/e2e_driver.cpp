@@ -17,6 +17,7 @@
 
 #include "shell/resources/resource.h"
 #include "tests/win32/e2e_support.h"
+#include "tests/win32/handover_tests.h"
 
 namespace talvorix::e2e {
 namespace {
@@ -178,6 +179,9 @@ int wmain(int argc, wchar_t** argv) {
       {"CommandLinePaths", CommandLinePaths},
       {"EscapeAndEnterKeepItOpen", EscapeAndEnterKeepItOpen},
       {"DropLoadsFirstFile", DropLoadsFirstFile},
+      {"ConcurrentSendersLoadEachPathOnce", ConcurrentSendersLoadEachPathOnce},
+      {"SendersTakeTurns", SendersTakeTurns},
+      {"ForeignWriteFailsTheSender", ForeignWriteFailsTheSender},
   };
   std::vector<std::string> chosen;
   for (int i = 5; i < argc; ++i) chosen.push_back(Utf8(argv[i]));

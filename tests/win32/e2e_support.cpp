@@ -104,13 +104,13 @@ const ExpectedReport& Report(std::string_view file) {
   std::exit(2);
 }
 
-HANDLE Launch(const std::wstring& exe, const std::wstring& arguments, DWORD flags) {
+HANDLE Launch(const std::wstring& exe, const std::wstring& arguments) {
   std::wstring commandLine = L"\"" + exe + L"\"";
   if (!arguments.empty()) commandLine += L" " + arguments;
   STARTUPINFOW startup{};
   startup.cb = sizeof startup;
   PROCESS_INFORMATION process{};
-  if (!CreateProcessW(exe.c_str(), commandLine.data(), nullptr, nullptr, FALSE, flags, nullptr, nullptr, &startup,
+  if (!CreateProcessW(exe.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
                       &process)) {
     Fail("cannot start " + Utf8(exe) + ": error " + std::to_string(GetLastError()));
     return nullptr;

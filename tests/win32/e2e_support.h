@@ -42,7 +42,7 @@ std::wstring Example(std::string_view file);
 const ExpectedReport& Report(std::string_view file);
 
 /// Runs a program with a whole command line; the process handle, or null.
-HANDLE Launch(const std::wstring& exe, const std::wstring& arguments, DWORD flags = 0);
+HANDLE Launch(const std::wstring& exe, const std::wstring& arguments);
 /// Runs a program to its end and returns its exit code (or -1).
 long RunToEnd(const std::wstring& exe, const std::wstring& arguments);
 

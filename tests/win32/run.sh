@@ -18,7 +18,8 @@ build=$(realpath "${1:-$root/build-windows}")
 talvorix=$build/shell/win32/talvorix.exe
 send=$build/shell/talvorix-send.exe
 driver=$build/tests/win32/talvorix-e2e.exe
-for exe in "$talvorix" "$send" "$driver"; do
+hook=$build/tests/win32/talvorix-e2e-hook.dll
+for exe in "$talvorix" "$send" "$driver" "$hook"; do
   [ -f "$exe" ] || { echo "missing $exe: run 'make windows' first" >&2; exit 1; }
 done
 
