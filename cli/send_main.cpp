@@ -57,6 +57,10 @@ int main(int argc, char** argv) {
       Print(stderr, "talvorix-send: the Talvorix dialog did not take the path in time; it may be busy or stopped" +
                         (detail.empty() ? std::string() : " (" + detail + ")") + "\n");
       return kExitFailed;
+    case talvorix::SendOutcome::kNotTaken:
+      Print(stderr, "talvorix-send: the Talvorix dialog did not take the path" +
+                        (detail.empty() ? std::string() : " (" + detail + ")") + "\n");
+      return kExitFailed;
     case talvorix::SendOutcome::kNoDialog:
       Print(stderr, "talvorix-send: no Talvorix dialog is running" +
                         (detail.empty() ? std::string() : " (" + detail + ")") + "\n");

@@ -23,6 +23,7 @@ enum class SendOutcome {
   kBlockUnavailable,  // the block could not be opened or mapped
   kNoDialog,          // no running dialog to tell
   kNoAnswer,          // a dialog was told but did not confirm in time (busy or stopped)
+  kNotTaken,          // the dialog answered, but did not take this path
 };
 
 /// The sender's side: hands `path` to the running dialog. kSent only once the dialog

@@ -261,8 +261,8 @@ SendOutcome SendPathTo(std::string_view path, const std::string& socketAddress, 
     const ssize_t got = recv(socket.get(), &answer, 1, MSG_DONTWAIT);
     if (got < 0 && (errno == EINTR || errno == EAGAIN)) continue;
     if (got == 1 && answer == kAccepted) return SendOutcome::kSent;
-    SetDetail(detail, socketAddress + ": the dialog refused the path");
-    return SendOutcome::kNoAnswer;
+    SetDetail(detail, socketAddress + ": the dialog closed the connection without taking the path");
+    return SendOutcome::kNotTaken;
   }
   SetDetail(detail, socketAddress + ": no answer within " + std::to_string(timeouts.answer.count()) + " ms");
   return SendOutcome::kNoAnswer;

@@ -190,7 +190,7 @@ SendOutcome SendPathToDialog(std::string_view path, std::string* detail) {
   // dialog may have read that program's path instead of this one.
   if (!HoldsPath(block.bytes(), path)) {
     if (detail != nullptr) *detail = "another program wrote a different path into the block during the hand-over";
-    return SendOutcome::kNoAnswer;
+    return SendOutcome::kNotTaken;
   }
   return SendOutcome::kSent;
 }

@@ -382,6 +382,26 @@ TEST(HandOver, StoppedOrMissingDialogFailsInTime) {
   }
 }
 
+TEST(HandOver, ClosingWithoutAnAnswerIsNotTaken) {
+  TempDir dir;
+  const int listener = socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+  sockaddr_un at{};
+  at.sun_family = AF_UNIX;
+  std::strncpy(at.sun_path, (dir / "talvorix.sock").c_str(), sizeof(at.sun_path) - 1);
+  ASSERT_EQ(0, bind(listener, reinterpret_cast<const sockaddr*>(&at), sizeof(at)));
+  ASSERT_EQ(0, listen(listener, 4));
+  std::thread refuser([listener] {
+    const int peer = accept(listener, nullptr, nullptr);
+    char buffer[64];
+    recv(peer, buffer, sizeof(buffer), 0);
+    close(peer);
+  });
+  std::string detail;
+  EXPECT_EQ(SendOutcome::kNotTaken, SendPathToCandidates("/a.html", Only(dir.path()), kQuick, &detail));
+  refuser.join();
+  close(listener);
+}
+
 TEST(HandOver, QueueFullOfStoppedDialogMeansNoAnswer) {
   TempDir dir;
   HandoverServer frozen;
