@@ -6,7 +6,7 @@ JOBS ?= $(shell nproc 2>/dev/null || echo 2)
 SAMPLE ?= examples/fordulo-112.html
 CMAKE_FLAGS ?=
 
-.PHONY: all deps build demo check test test-sanitize test-leak test-clang fuzz bench bench-compare clean
+.PHONY: all deps build demo check test test-sanitize test-leak test-clang plain-release fuzz bench bench-compare clean
 
 all: build
 
@@ -14,14 +14,14 @@ deps:
 	@cmake/install-deps.sh
 
 build: deps
-	cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo $(CMAKE_FLAGS)
-	cmake --build build -j $(JOBS)
+	cmake --preset default $(CMAKE_FLAGS)
+	cmake --build --preset default -j $(JOBS)
 
 demo: build
 	./build/cli/talvorix-cli $(SAMPLE)
 
 test: build
-	ctest --test-dir build --output-on-failure -j $(JOBS)
+	ctest --preset default -j $(JOBS)
 
 # AddressSanitizer with its leak checker, and UndefinedBehaviorSanitizer.
 test-sanitize: deps
@@ -37,9 +37,18 @@ test-leak: deps
 
 test-clang:
 	@cmake/install-deps.sh clang
-	cmake -S . -B build-clang -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_BUILD_TYPE=RelWithDebInfo $(CMAKE_FLAGS)
-	cmake --build build-clang -j $(JOBS)
-	ctest --test-dir build-clang --output-on-failure -j $(JOBS)
+	cmake --preset clang $(CMAKE_FLAGS)
+	cmake --build --preset clang -j $(JOBS)
+	ctest --preset clang -j $(JOBS)
+
+# A user's or a packager's plain build: no presets, no -Werror, Release, with GCC and
+# with clang. CI runs it so an ordinary build never breaks on a warning.
+plain-release:
+	@cmake/install-deps.sh clang
+	cmake -S . -B build-plain-gcc -DCMAKE_BUILD_TYPE=Release -DCMAKE_CXX_COMPILER=g++
+	cmake --build build-plain-gcc -j $(JOBS)
+	cmake -S . -B build-plain-clang -DCMAKE_BUILD_TYPE=Release -DCMAKE_CXX_COMPILER=clang++
+	cmake --build build-plain-clang -j $(JOBS)
 
 # libFuzzer targets (clang, ASan + UBSan), each run for FUZZ_SECONDS.
 FUZZ_SECONDS ?= 60
@@ -66,4 +75,4 @@ EXTRA_CHECKS :=
 check: test test-sanitize $(EXTRA_CHECKS)
 
 clean:
-	rm -rf build build-sanitize build-leak build-clang build-fuzz build-bench build-qt build-windows
+	rm -rf build build-sanitize build-leak build-clang build-fuzz build-bench build-qt build-windows build-plain-gcc build-plain-clang

@@ -3,7 +3,7 @@
 #include <array>
 #include <string_view>
 
-#include "scanner/cp1250.h"
+#include "core/cp1250.h"
 
 namespace talvorix::bench {
 namespace {

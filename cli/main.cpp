@@ -6,8 +6,8 @@
 #include <vector>
 
 #include "cli/output.h"
-#include "scanner/cp1250.h"
-#include "scanner/notices.h"
+#include "core/cp1250.h"
+#include "core/notices.h"
 #include "scanner/scan_turn_report.h"
 
 namespace {

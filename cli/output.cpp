@@ -2,8 +2,8 @@
 
 #include <nlohmann/json.hpp>
 
-#include "scanner/cp1250.h"
-#include "scanner/notices.h"
+#include "core/cp1250.h"
+#include "core/notices.h"
 
 namespace talvorix {
 

@@ -4,7 +4,7 @@
 #include <string>
 #include <string_view>
 
-#include "scanner/puzzle_result.h"
+#include "core/puzzle_result.h"
 
 namespace talvorix {
 

@@ -4,7 +4,7 @@
 #include <string>
 #include <string_view>
 
-#include "shell/handover.h"
+#include "dialog/handover.h"
 
 namespace {
 

@@ -9,16 +9,16 @@ QT_SAMPLE ?= examples/fordulo-112.html
 
 qt: deps
 	@cmake/install-deps.sh $(QT_PACKAGES)
-	cmake -S . -B build-qt -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTALVORIX_QT=ON $(CMAKE_FLAGS)
-	cmake --build build-qt -j $(JOBS)
+	cmake --preset qt $(CMAKE_FLAGS)
+	cmake --build --preset qt -j $(JOBS)
 
 check-qt: qt
-	QT_QPA_PLATFORM=offscreen ctest --test-dir build-qt --output-on-failure -j $(JOBS)
+	ctest --preset qt -j $(JOBS)
 
 screenshot-qt: qt
-	shell/qt/screenshot.sh build-qt/shell/qt/talvorix $(QT_SAMPLE) build-qt/screenshot-qt.png
+	dialog/qt/screenshot.sh build-qt/dialog/qt/talvorix $(QT_SAMPLE) build-qt/screenshot-qt.png
 
 bench-qt: qt
-	bench/qt_startup.sh build-qt/shell/qt/talvorix $(QT_SAMPLE)
+	bench/qt_startup.sh build-qt/dialog/qt/talvorix $(QT_SAMPLE)
 
 EXTRA_CHECKS += check-qt

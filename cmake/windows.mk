@@ -13,17 +13,16 @@ WINE_PACKAGES := wine wine64 xvfb fonts-wine
 
 windows:
 	@cmake/install-deps.sh $(WINDOWS_PACKAGES)
-	cmake -S . -B $(WINDOWS_BUILD) -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake \
-	  -DCMAKE_BUILD_TYPE=Release $(CMAKE_FLAGS)
+	cmake --preset windows -B $(WINDOWS_BUILD) $(CMAKE_FLAGS)
 	cmake --build $(WINDOWS_BUILD) -j $(JOBS)
 
 check-windows: windows
 	@cmake/install-deps.sh $(WINE_PACKAGES)
-	tests/win32/run.sh $(WINDOWS_BUILD) $(WINDOWS_TESTS)
+	tests/dialog/win32/run.sh $(WINDOWS_BUILD) $(WINDOWS_TESTS)
 
 screenshot-windows: windows
 	@cmake/install-deps.sh $(WINE_PACKAGES) imagemagick
-	tests/win32/run.sh --screenshot $(WINDOWS_BUILD)/screenshot.png $(WINDOWS_BUILD)
+	tests/dialog/win32/run.sh --screenshot $(WINDOWS_BUILD)/screenshot.png $(WINDOWS_BUILD)
 
 clean-windows:
 	rm -rf $(WINDOWS_BUILD)

@@ -7,7 +7,7 @@
 #include <memory>
 #include <string_view>
 
-#include "scanner/puzzle_result.h"
+#include "core/puzzle_result.h"
 
 namespace talvorix::fuzz {
 

@@ -3,8 +3,8 @@
 #include <cmath>
 
 #include "hall/hall_puzzle.h"
-#include "scanner/cp1250.h"
-#include "scanner/wrap_int.h"
+#include "core/cp1250.h"
+#include "core/wrap_int.h"
 
 namespace talvorix {
 namespace {

@@ -4,7 +4,7 @@
 #include <cstdint>
 
 #include "hall/riddle_reader.h"
-#include "scanner/puzzle_result.h"
+#include "core/puzzle_result.h"
 
 namespace talvorix {
 

@@ -1,8 +1,8 @@
 // The rule of three: if a give c in b weeks, what do d give in e weeks?
 
 #include "hall/hall_puzzle.h"
-#include "scanner/cp1250.h"
-#include "scanner/wrap_int.h"
+#include "core/cp1250.h"
+#include "core/wrap_int.h"
 
 namespace talvorix {
 namespace {

@@ -4,8 +4,8 @@
 #include <optional>
 
 #include "hall/hall_puzzle.h"
-#include "scanner/cp1250.h"
-#include "scanner/wrap_int.h"
+#include "core/cp1250.h"
+#include "core/wrap_int.h"
 
 namespace talvorix {
 namespace {

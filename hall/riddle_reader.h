@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <string_view>
 
-#include "scanner/text.h"
+#include "core/text.h"
 
 namespace talvorix {
 

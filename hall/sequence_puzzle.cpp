@@ -4,7 +4,7 @@
 
 #include "hall/hall_puzzle.h"
 #include "hall/sequence_rules.h"
-#include "scanner/cp1250.h"
+#include "core/cp1250.h"
 
 namespace talvorix {
 namespace {

@@ -2,7 +2,7 @@
 
 #include <cstddef>
 
-#include "scanner/wrap_int.h"
+#include "core/wrap_int.h"
 
 namespace talvorix {
 namespace {

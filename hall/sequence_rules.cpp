@@ -4,7 +4,7 @@
 #include <cmath>
 
 #include "hall/sequence_row_tests.h"
-#include "scanner/wrap_int.h"
+#include "core/wrap_int.h"
 
 namespace talvorix {
 namespace {

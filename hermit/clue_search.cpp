@@ -2,8 +2,8 @@
 #include <string>
 
 #include "hermit/number_clue.h"
-#include "scanner/text.h"
-#include "scanner/wrap_int.h"
+#include "core/text.h"
+#include "core/wrap_int.h"
 
 namespace talvorix {
 namespace {

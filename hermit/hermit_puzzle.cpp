@@ -6,8 +6,8 @@
 #include "hermit/number_words.h"
 #include "hermit/statement_formula.h"
 #include "hermit/truth_table.h"
-#include "scanner/cp1250.h"
-#include "scanner/text.h"
+#include "core/cp1250.h"
+#include "core/text.h"
 
 namespace talvorix {
 namespace {

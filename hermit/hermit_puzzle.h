@@ -10,7 +10,7 @@
 #include "hermit/number_clue.h"
 #include "hermit/statement_reader.h"
 #include "hermit/truth_set.h"
-#include "scanner/puzzle_result.h"
+#include "core/puzzle_result.h"
 
 namespace talvorix {
 

@@ -3,9 +3,9 @@
 #include <cstddef>
 
 #include "hermit/number_words.h"
-#include "scanner/cp1250.h"
-#include "scanner/text.h"
-#include "scanner/wrap_int.h"
+#include "core/cp1250.h"
+#include "core/text.h"
+#include "core/wrap_int.h"
 
 namespace talvorix {
 namespace {

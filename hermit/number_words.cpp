@@ -1,7 +1,7 @@
 #include "hermit/number_words.h"
 
-#include "scanner/cp1250.h"
-#include "scanner/text.h"
+#include "core/cp1250.h"
+#include "core/text.h"
 
 namespace talvorix {
 namespace {

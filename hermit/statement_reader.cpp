@@ -2,8 +2,8 @@
 
 #include <cstddef>
 
-#include "scanner/cp1250.h"
-#include "scanner/text.h"
+#include "core/cp1250.h"
+#include "core/text.h"
 
 namespace talvorix {
 namespace {

@@ -5,7 +5,7 @@
 #include <string_view>
 #include <tuple>
 
-#include "scanner/cp1250.h"
+#include "core/cp1250.h"
 
 namespace talvorix {
 namespace {

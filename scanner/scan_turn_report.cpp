@@ -5,10 +5,10 @@
 
 #include "hall/hall_puzzle.h"
 #include "hermit/hermit_puzzle.h"
-#include "scanner/cp1250.h"
+#include "core/cp1250.h"
 #include "scanner/growing_text.h"
 #include "scanner/line_reader.h"
-#include "scanner/text.h"
+#include "core/text.h"
 
 namespace talvorix {
 namespace {

@@ -8,7 +8,7 @@
 #include <string_view>
 #include <vector>
 
-#include "scanner/puzzle_result.h"
+#include "core/puzzle_result.h"
 #include "scanner/report_file.h"
 
 namespace talvorix {

@@ -14,7 +14,7 @@
 #include <string>
 #include <vector>
 
-#include "scanner/cp1250.h"
+#include "core/cp1250.h"
 
 namespace talvorix {
 namespace {

@@ -1,4 +1,4 @@
-#include "scanner/cp1250.h"
+#include "core/cp1250.h"
 
 #include <gtest/gtest.h>
 

@@ -1,10 +1,10 @@
-#include "scanner/puzzle_result.h"
+#include "core/puzzle_result.h"
 
 #include <gtest/gtest.h>
 
 #include <string>
 
-#include "scanner/text.h"
+#include "core/text.h"
 
 namespace talvorix {
 namespace {

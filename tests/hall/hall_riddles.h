@@ -10,7 +10,7 @@
 #include <string_view>
 
 #include "hall/hall_puzzle.h"
-#include "scanner/cp1250.h"
+#include "core/cp1250.h"
 
 namespace talvorix::hall_test {
 

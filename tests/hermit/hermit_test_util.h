@@ -5,7 +5,7 @@
 #include <string_view>
 
 #include "hermit/statement_reader.h"
-#include "scanner/cp1250.h"
+#include "core/cp1250.h"
 
 namespace talvorix::hermit_test {
 

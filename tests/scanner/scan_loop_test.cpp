@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "scanner/cp1250.h"
+#include "core/cp1250.h"
 #include "scanner/scan_turn_report.h"
 
 namespace talvorix {

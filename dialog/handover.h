@@ -1,0 +1,34 @@
+#pragma once
+// Handing a report path from another program to the running dialog: a 1024-byte
+// named shared block holding a NUL-terminated path, announced by a message.
+
+#include <memory>
+#include <string>
+#include <string_view>
+
+#include "dialog/dialog_view.h"
+#include "dialog/resources/resource.h"
+
+namespace talvorix {
+
+/// Bytes of the shared block; a path must leave room for its NUL.
+inline constexpr std::size_t kSharedPathSize = TALVORIX_SHARED_PATH_SIZE;
+
+/// The dialog's side: the block, opened or created on first use and kept open.
+std::unique_ptr<SharedPathBlock> MakeSharedPathBlock();
+
+enum class SendOutcome {
+  kSent,
+  kPathTooLong,       // the path and its NUL do not fit the block
+  kBlockUnavailable,  // the block could not be opened or mapped
+  kNoDialog,          // no running dialog to tell
+  kNoAnswer,          // a dialog was told but did not confirm in time (busy or stopped)
+  kNotTaken,          // the dialog answered, but did not take this path
+};
+
+/// The sender's side: hands `path` to the running dialog. kSent only once the dialog
+/// has confirmed that it holds this exact path. `detail` receives a system message
+/// when there is one.
+SendOutcome SendPathToDialog(std::string_view path, std::string* detail);
+
+}  // namespace talvorix

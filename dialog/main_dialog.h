@@ -1,0 +1,77 @@
+#pragma once
+// The dialog's logic: where report paths arrive, the result table, paging through it.
+
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <string_view>
+
+#include "core/puzzle_result.h"
+#include "dialog/dialog_view.h"
+
+namespace talvorix {
+
+/// Fills a table from one report and returns its count (-1, 0 or the number of records).
+using ReportScan = std::function<int32_t(ResultTable* table)>;
+
+/// The longest command-line path taken; a longer one is refused, never cut.
+inline constexpr std::size_t kMaxCommandLinePath = 259;
+
+/// The largest report the dialog reads, in bytes (64 MiB). A larger one shows as a file
+/// that cannot be read rather than holding the window up while it is scanned.
+inline constexpr uint64_t kDialogReportLimit = 64 * 1024 * 1024;
+
+/// The text after the program's own name (a quoted name is skipped up to its closing
+/// quote) and after the blanks and control characters that follow it.
+std::string_view CommandLineTail(std::string_view commandLine);
+
+/// The path that a command-line tail names: one pair of double quotes round the whole
+/// tail is removed; everything else, trailing blanks included, stays.
+std::string_view CommandLinePath(std::string_view tail);
+
+/// The NUL-terminated path at the start of the shared block, or all of the block's
+/// bytes when it holds no NUL.
+std::string_view SharedBlockPath(std::span<const char> block);
+
+class MainDialog {
+ public:
+  /// `commandLinePath` is the path as the command line gave it (quotes already removed).
+  MainDialog(DialogView& view, SharedPathBlock& sharedBlock, std::string commandLinePath);
+
+  /// The dialog was created: loads the command-line report, if there is one.
+  void OnInit();
+  /// A file was dropped on the dialog; `scan` reads the first dropped file.
+  void OnDrop(const ReportScan& scan);
+  /// A file was dropped on the dialog: the first dropped file's 8-bit name.
+  void OnDrop(const std::string& path);
+  /// Another program announced a path in the shared block.
+  void OnSharedPath();
+  /// A command with its whole command parameter; only the two buttons' clicks count.
+  void OnCommand(uintptr_t command);
+  /// The user closes the dialog.
+  void OnClose();
+
+  const ResultTable& table() const { return table_; }
+  int32_t currentIndex() const { return currentIndex_; }
+
+  /// Reads the report at an 8-bit path, up to kDialogReportLimit bytes.
+  static ReportScan ScanPath(std::string path);
+
+ private:
+  /// Releases the previous results and reads a report; returns the new count.
+  int32_t LoadTurnReport(const ReportScan& scan);
+  /// Shows record k (0 stands for the last) and makes it current.
+  void ShowResult(int32_t k);
+  /// Says that there is nothing to show, for count -1 or 0.
+  void ShowNotice();
+  /// Loads a report and shows its first record or the notice.
+  void LoadAndShow(const ReportScan& scan);
+
+  DialogView& view_;
+  SharedPathBlock& sharedBlock_;
+  std::string commandLinePath_;
+  ResultTable table_;
+  int32_t currentIndex_ = 0;
+};
+
+}  // namespace talvorix

@@ -1,0 +1,83 @@
+#pragma once
+// The dialog as a Qt window: shows the texts the dialog logic sets and forwards the
+// user's clicks, drops and closing to it.
+
+#include <QDialog>
+#include <QRect>
+#include <QString>
+
+#include <functional>
+#include <string>
+#include <string_view>
+
+#include "dialog/dialog_view.h"
+#include "dialog/main_dialog.h"
+
+class QCloseEvent;
+class QDragEnterEvent;
+class QDropEvent;
+class QFontMetrics;
+class QGroupBox;
+class QLabel;
+class QPushButton;
+
+namespace talvorix {
+
+/// Windows-1250 bytes as a QString.
+QString FromCp1250(std::string_view cp1250);
+
+/// Converts the template's dialog units to pixels for a font: horizontal units are a
+/// quarter of the font's average character width, vertical units an eighth of its height.
+class DialogUnits {
+ public:
+  explicit DialogUnits(const QFontMetrics& metrics);
+  DialogUnits(int baseWidth, int baseHeight) : baseWidth_(baseWidth), baseHeight_(baseHeight) {}
+  QRect ToPixels(int left, int top, int width, int height) const;
+  int X(int units) const;
+  int Y(int units) const;
+
+ private:
+  int baseWidth_;
+  int baseHeight_;
+};
+
+class DialogWindow : public QDialog, public DialogView {
+  Q_OBJECT
+
+ public:
+  /// Called with the dialog's result when it ends.
+  using EndHandler = std::function<void(int result)>;
+
+  /// Builds the window and loads the command-line report, if there is one. By default
+  /// ending the dialog leaves the application's event loop with the result.
+  DialogWindow(SharedPathBlock& sharedBlock, std::string commandLinePath, EndHandler onEnd = {},
+               QWidget* parent = nullptr);
+
+  MainDialog& logic() { return logic_; }
+
+  void SetControlText(int controlId, std::string_view cp1250) override;
+  void BringToForeground() override;
+  void EndDialog(int result) override;
+
+  /// Escape does not close the dialog.
+  void reject() override {}
+
+ protected:
+  void closeEvent(QCloseEvent* event) override;
+  void dragEnterEvent(QDragEnterEvent* event) override;
+  void dropEvent(QDropEvent* event) override;
+
+ private:
+  QLabel* AddLabel(const char* name, std::string_view cp1250, Qt::Alignment alignment, bool sunken);
+  QPushButton* AddButton(const char* name, const char* text, int command);
+
+  MainDialog logic_;
+  EndHandler onEnd_;
+  bool ended_ = false;
+  QGroupBox* title_ = nullptr;
+  QLabel* text_ = nullptr;
+  QLabel* counter_ = nullptr;
+  QLabel* answer_ = nullptr;
+};
+
+}  // namespace talvorix

@@ -1,0 +1,549 @@
+// The POSIX hand-over: where the socket lives, the message, the sender and the
+// dialog's server under bursts, idle peers, dead dialogs and other users.
+#include "dialog/handover_posix.h"
+
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <poll.h>
+#include <signal.h>
+#include <sys/mman.h>
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/un.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <atomic>
+#include <chrono>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <map>
+#include <mutex>
+#include <set>
+#include <string>
+#include <thread>
+#include <vector>
+
+namespace talvorix {
+namespace {
+
+namespace fs = std::filesystem;
+using Clock = std::chrono::steady_clock;
+using std::chrono::milliseconds;
+
+constexpr uid_t kNobody = 65534;
+
+/// A private temporary directory (mode 0700), removed with everything in it.
+class TempDir {
+ public:
+  TempDir() {
+    std::string pattern = (fs::temp_directory_path() / "talvorix-test-XXXXXX").string();
+    path_ = mkdtemp(pattern.data());
+  }
+  ~TempDir() {
+    std::error_code ignored;
+    fs::remove_all(path_, ignored);
+  }
+  const std::string& path() const { return path_; }
+  std::string operator/(const std::string& name) const { return path_ + "/" + name; }
+
+ private:
+  std::string path_;
+};
+
+std::vector<RendezvousCandidate> Only(const std::string& dir) { return {{dir, false}}; }
+
+/// Runs `child` in a forked process as the user nobody; its exit code, or -1.
+int AsNobody(const std::function<int()>& child) {
+  const pid_t pid = fork();
+  if (pid < 0) return -1;
+  if (pid == 0) {
+    if (setgid(kNobody) != 0 || setuid(kNobody) != 0) _exit(100);
+    _exit(child());
+  }
+  int status = 0;
+  waitpid(pid, &status, 0);
+  return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+/// A raw client: connects, writes `bytes`, and keeps the connection open.
+int RawClient(const std::string& address, std::string_view bytes) {
+  const int fd = socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+  sockaddr_un to{};
+  to.sun_family = AF_UNIX;
+  std::strncpy(to.sun_path, address.c_str(), sizeof(to.sun_path) - 1);
+  if (connect(fd, reinterpret_cast<const sockaddr*>(&to), sizeof(to)) != 0 ||
+      (!bytes.empty() && send(fd, bytes.data(), bytes.size(), MSG_NOSIGNAL) != static_cast<ssize_t>(bytes.size()))) {
+    close(fd);
+    return -1;
+  }
+  return fd;
+}
+
+/// The dialog's side on a thread of its own, driven as the window's event loop drives
+/// it: wait until a descriptor is readable or a deadline comes, then Service.
+class Dialog {
+ public:
+  explicit Dialog(const std::string& dir) {
+    std::string detail;
+    started_ = server_.Listen(Only(dir), &detail);
+    thread_ = std::thread([this] { Run(); });
+  }
+  ~Dialog() {
+    stop_ = true;
+    thread_.join();
+  }
+  HandoverServer::Start started() const { return started_; }
+  std::vector<std::string> paths() {
+    std::lock_guard lock(mutex_);
+    return paths_;
+  }
+  /// The longest single Service call so far.
+  milliseconds slowestService() const { return milliseconds(slowestMs_.load()); }
+
+ private:
+  void Run() {
+    while (!stop_) {
+      std::vector<pollfd> fds;
+      if (server_.listening()) fds.push_back({server_.listenFd(), POLLIN, 0});
+      for (const auto& peer : server_.peers()) fds.push_back({peer.fd, POLLIN, 0});
+      const int wait = std::min(20, server_.MsUntilDeadline(Clock::now()).value_or(20));
+      poll(fds.data(), fds.size(), wait);
+      // Held across Service: a path a sender was told about is in paths_ by the time
+      // the sender can look.
+      std::lock_guard lock(mutex_);
+      const Clock::time_point before = Clock::now();
+      std::vector<std::string> got = server_.Service(before);
+      const auto took = std::chrono::duration_cast<milliseconds>(Clock::now() - before).count();
+      slowestMs_ = std::max<long long>(slowestMs_, took);
+      paths_.insert(paths_.end(), got.begin(), got.end());
+    }
+  }
+
+  HandoverServer server_;
+  HandoverServer::Start started_ = HandoverServer::Start::kFailed;
+  std::thread thread_;
+  std::atomic<bool> stop_{false};
+  std::atomic<long long> slowestMs_{0};
+  std::mutex mutex_;
+  std::vector<std::string> paths_;
+};
+
+constexpr SendTimeouts kQuick{milliseconds(300), milliseconds(500)};
+
+TEST(RendezvousCandidates, OrderAndFallbacks) {
+  struct Case {
+    const char* name;
+    const char* runtimeDir;
+    std::string home;
+    std::vector<std::string> want;
+  };
+  const std::vector<Case> cases = {
+      {"session", "/run/user/1000", "/home/j", {"/run/user/1000", "/home/j/.cache/talvorix"}},
+      {"cron or su: no runtime dir", nullptr, "/home/j", {"/run/user/1000", "/home/j/.cache/talvorix"}},
+      {"runtime dir elsewhere", "/tmp/rt", "/home/j", {"/tmp/rt", "/run/user/1000", "/home/j/.cache/talvorix"}},
+      {"relative runtime dir is ignored", "rt", "/home/j", {"/run/user/1000", "/home/j/.cache/talvorix"}},
+      {"no home", nullptr, "", {"/run/user/1000"}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    const std::vector<RendezvousCandidate> got = RendezvousCandidates({c.runtimeDir, "/run/user/1000", c.home});
+    std::vector<std::string> paths;
+    for (const auto& candidate : got) paths.push_back(candidate.path);
+    EXPECT_EQ(c.want, paths);
+    EXPECT_TRUE(got.back().create == (got.back().path.find("/.cache/") != std::string::npos));
+  }
+}
+
+TEST(RendezvousDir, OnlyAPrivateDirectoryOfOurOwn) {
+  struct Case {
+    const char* name;
+    void (*prepare)(const TempDir& base, const std::string& dir);
+    bool create;
+    bool opens;
+  };
+  const std::vector<Case> cases = {
+      {"private", [](const TempDir&, const std::string& dir) { mkdir(dir.c_str(), 0700); }, false, true},
+      {"missing, made", [](const TempDir&, const std::string&) {}, true, true},
+      {"missing, not to be made", [](const TempDir&, const std::string&) {}, false, false},
+      {"open to others",
+       [](const TempDir&, const std::string& dir) {
+         mkdir(dir.c_str(), 0700);
+         chmod(dir.c_str(), 0755);
+       },
+       true, false},
+      {"a file", [](const TempDir&, const std::string& dir) { std::ofstream(dir) << "x"; }, true, false},
+      {"a link to a private directory",
+       [](const TempDir& base, const std::string& dir) {
+         mkdir((base / "elsewhere").c_str(), 0700);
+         symlink((base / "elsewhere").c_str(), dir.c_str());
+       },
+       true, false},
+      {"another user's",
+       [](const TempDir&, const std::string& dir) {
+         mkdir(dir.c_str(), 0700);
+         if (chown(dir.c_str(), kNobody, kNobody) != 0) std::abort();
+       },
+       true, false},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    if (std::string(c.name) == "another user's" && geteuid() != 0) continue;  // only root can give it away
+    TempDir base;
+    const std::string dir = base / "cache/talvorix";
+    mkdir((base / "cache").c_str(), 0755);
+    c.prepare(base, dir);
+    std::string detail;
+    const std::optional<RendezvousDir> opened = RendezvousDir::Open(dir, c.create, &detail);
+    EXPECT_EQ(c.opens, opened.has_value()) << detail;
+    if (!c.opens) {
+      EXPECT_NE(std::string::npos, detail.find(dir)) << "the refusal names the path: " << detail;
+    }
+    struct stat st {};
+    if (opened) {
+      EXPECT_TRUE(stat(dir.c_str(), &st) == 0 && (st.st_mode & 0777) == 0700);
+    }
+  }
+}
+
+TEST(HandOver, MessageMustBeWholeAndAlone) {
+  TempDir dir;
+  HandoverServer server;
+  std::string detail;
+  ASSERT_EQ(HandoverServer::Start::kListening, server.Listen(Only(dir.path()), &detail)) << detail;
+  const std::string address = dir / "talvorix.sock";
+  const auto header = [](std::size_t length) {
+    return std::string(kMessageMagic) + static_cast<char>(length >> 8) + static_cast<char>(length & 0xFF);
+  };
+  struct Case {
+    const char* name;
+    std::string bytes;
+    bool taken;
+  };
+  const std::vector<Case> cases = {
+      {"one byte", EncodeMessage("a"), true},
+      {"longest path", EncodeMessage(std::string(kSharedPathSize - 1, 'p')), true},
+      {"length zero", header(0), false},
+      {"length of the whole block", header(kSharedPathSize) + std::string(kSharedPathSize, 'p'), false},
+      {"length 4096", header(4096) + std::string(4096, 'p'), false},
+      {"bytes after the message", EncodeMessage("a.html") + "X", false},
+      {"two messages", EncodeMessage("a.html") + EncodeMessage("b.html"), false},
+      {"NUL inside the path", EncodeMessage(std::string("a\0b", 3)), false},
+      {"other words", "HELLO THERE, DIALOG", false},
+      {"connect and wait", "", false},
+      {"cut short", EncodeMessage("a.html").substr(0, 8), false},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    const int client = RawClient(address, c.bytes);
+    ASSERT_GE(client, 0);
+    // Pumped as the event loop would, until the peer is dealt with or its time is up.
+    std::vector<std::string> got;
+    const Clock::time_point end = Clock::now() + kPeerDeadline + milliseconds(100);
+    do {
+      std::vector<std::string> more = server.Service(Clock::now());
+      got.insert(got.end(), more.begin(), more.end());
+      std::this_thread::sleep_for(milliseconds(5));
+    } while (got.empty() && !server.peers().empty() && Clock::now() < end);
+    pollfd wait{client, POLLIN, 0};
+    char answer = 0;
+    const bool answered = poll(&wait, 1, 200) == 1 && recv(client, &answer, 1, MSG_DONTWAIT) == 1;
+    close(client);
+    EXPECT_EQ(c.taken, answered && answer == kAccepted);
+    if (c.taken) {
+      ASSERT_EQ(1u, got.size());
+      EXPECT_EQ(c.bytes.substr(kMessageHeaderSize), got[0]);
+    } else {
+      EXPECT_TRUE(got.empty());
+    }
+    EXPECT_TRUE(server.peers().empty());
+  }
+}
+
+TEST(HandOver, BurstsArriveOnceEach) {
+  struct Case {
+    int senders;
+    bool mixedLengths;
+  };
+  const Case cases[] = {{1, false}, {1, true}, {2, false}, {2, true}, {8, false}, {8, true}};
+  constexpr int kPaths = 200;
+  for (const Case& c : cases) {
+    SCOPED_TRACE(std::to_string(c.senders) + (c.mixedLengths ? " senders, mixed lengths" : " senders"));
+    TempDir dir;
+    std::vector<std::string> sent;
+    for (int i = 0; i < kPaths; ++i) {
+      const std::size_t filler = c.mixedLengths ? (i % 2 == 0 ? 3 : 900) : 40;
+      sent.push_back("/home/j/" + std::string(filler, 'x') + "/fordulo-" + std::to_string(i) + ".html");
+    }
+    const Clock::time_point start = Clock::now();
+    Dialog dialog(dir.path());
+    ASSERT_EQ(HandoverServer::Start::kListening, dialog.started());
+    std::atomic<int> failures{0};
+    std::vector<std::thread> senders;
+    for (int s = 0; s < c.senders; ++s) {
+      senders.emplace_back([&, s] {
+        for (int i = s; i < kPaths; i += c.senders) {
+          std::string detail;
+          if (SendPathToCandidates(sent[i], Only(dir.path()), SendTimeouts{}, &detail) != SendOutcome::kSent) {
+            ++failures;
+            continue;
+          }
+          // Sent means held: the dialog has it by the time the sender is told.
+          const std::vector<std::string> held = dialog.paths();
+          if (std::find(held.begin(), held.end(), sent[i]) == held.end()) ++failures;
+        }
+      });
+    }
+    for (std::thread& t : senders) t.join();
+    EXPECT_EQ(0, failures.load());
+    std::vector<std::string> got = dialog.paths();
+    std::multiset<std::string> gotSet(got.begin(), got.end());
+    EXPECT_EQ(std::multiset<std::string>(sent.begin(), sent.end()), gotSet);
+    if (c.senders == 1) {
+      EXPECT_EQ(sent, got) << "one sender: in the order sent";
+    }
+    std::printf("  %d sender(s)%s: %d paths in %lld ms\n", c.senders, c.mixedLengths ? ", mixed" : "", kPaths,
+                static_cast<long long>(std::chrono::duration_cast<milliseconds>(Clock::now() - start).count()));
+  }
+}
+
+TEST(HandOver, IdleAndSlowPeersDoNotHoldUpARealSender) {
+  struct Case {
+    const char* name;
+    int idlePeers;
+    bool slowPeer;
+  };
+  const Case cases[] = {
+      {"one idle peer", 1, false},
+      {"one slow peer", 0, true},
+      {"17 idle peers", 17, false},
+      {"more idle peers than are read at once", static_cast<int>(kMaxPeers) + 8, false},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    TempDir dir;
+    Dialog dialog(dir.path());
+    const std::string address = dir / "talvorix.sock";
+    std::vector<int> idle;
+    for (int i = 0; i < c.idlePeers; ++i) idle.push_back(RawClient(address, ""));
+    std::atomic<bool> stopSlow{false};
+    std::thread slow;
+    if (c.slowPeer) {
+      slow = std::thread([&] {
+        const int fd = RawClient(address, "");
+        const std::string message = EncodeMessage("/slow.html");
+        for (std::size_t i = 0; i < message.size() && !stopSlow; ++i) {
+          send(fd, &message[i], 1, MSG_NOSIGNAL);
+          std::this_thread::sleep_for(milliseconds(100));
+        }
+        close(fd);
+      });
+    }
+    std::this_thread::sleep_for(milliseconds(50));
+    const Clock::time_point start = Clock::now();
+    std::string detail;
+    EXPECT_EQ(SendOutcome::kSent, SendPathToCandidates("/real.html", Only(dir.path()), SendTimeouts{}, &detail))
+        << detail;
+    const auto took = std::chrono::duration_cast<milliseconds>(Clock::now() - start).count();
+    EXPECT_LT(took, 1000) << "a real hand-over waited behind others";
+    EXPECT_EQ(std::vector<std::string>{"/real.html"}, dialog.paths());
+    EXPECT_LT(dialog.slowestService().count(), 50) << "the dialog's loop was held up";
+    stopSlow = true;
+    if (slow.joinable()) slow.join();
+    for (int fd : idle) close(fd);
+  }
+}
+
+TEST(HandOver, StoppedOrMissingDialogFailsInTime) {
+  struct Case {
+    const char* name;
+    bool listening;
+    SendOutcome want;
+  };
+  const Case cases[] = {
+      {"a dialog that listens but never reads", true, SendOutcome::kNoAnswer},
+      {"no dialog", false, SendOutcome::kNoDialog},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    TempDir dir;
+    HandoverServer frozen;
+    if (c.listening) {
+      ASSERT_EQ(HandoverServer::Start::kListening, frozen.Listen(Only(dir.path()), nullptr));
+    }
+    const Clock::time_point start = Clock::now();
+    std::string detail;
+    EXPECT_EQ(c.want, SendPathToCandidates("/a.html", Only(dir.path()), kQuick, &detail));
+    EXPECT_FALSE(detail.empty());
+    EXPECT_LT(Clock::now() - start, kQuick.connect + kQuick.answer + milliseconds(300));
+  }
+}
+
+TEST(HandOver, ClosingWithoutAnAnswerIsNotTaken) {
+  TempDir dir;
+  const int listener = socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+  sockaddr_un at{};
+  at.sun_family = AF_UNIX;
+  std::strncpy(at.sun_path, (dir / "talvorix.sock").c_str(), sizeof(at.sun_path) - 1);
+  ASSERT_EQ(0, bind(listener, reinterpret_cast<const sockaddr*>(&at), sizeof(at)));
+  ASSERT_EQ(0, listen(listener, 4));
+  std::thread refuser([listener] {
+    const int peer = accept(listener, nullptr, nullptr);
+    char buffer[64];
+    recv(peer, buffer, sizeof(buffer), 0);
+    close(peer);
+  });
+  std::string detail;
+  EXPECT_EQ(SendOutcome::kNotTaken, SendPathToCandidates("/a.html", Only(dir.path()), kQuick, &detail));
+  refuser.join();
+  close(listener);
+}
+
+TEST(HandOver, QueueFullOfStoppedDialogMeansNoAnswer) {
+  TempDir dir;
+  HandoverServer frozen;
+  ASSERT_EQ(HandoverServer::Start::kListening, frozen.Listen(Only(dir.path()), nullptr));
+  // Fill the listen queue: further connections are refused with EAGAIN, not blocked.
+  std::vector<int> filler;
+  for (int i = 0; i < 200; ++i) {
+    const int fd = socket(AF_UNIX, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
+    sockaddr_un to{};
+    to.sun_family = AF_UNIX;
+    std::strncpy(to.sun_path, (dir / "talvorix.sock").c_str(), sizeof(to.sun_path) - 1);
+    if (connect(fd, reinterpret_cast<const sockaddr*>(&to), sizeof(to)) != 0) {
+      close(fd);
+      break;
+    }
+    filler.push_back(fd);
+  }
+  const Clock::time_point start = Clock::now();
+  std::string detail;
+  EXPECT_EQ(SendOutcome::kNoAnswer, SendPathToCandidates("/a.html", Only(dir.path()), kQuick, &detail));
+  EXPECT_LT(Clock::now() - start, kQuick.connect + kQuick.answer + milliseconds(300));
+  for (int fd : filler) close(fd);
+}
+
+TEST(HandoverServer, OneListenerAndTakeOverWhenItEnds) {
+  TempDir dir;
+  std::string detail;
+  auto first = std::make_unique<HandoverServer>();
+  ASSERT_EQ(HandoverServer::Start::kListening, first->Listen(Only(dir.path()), &detail)) << detail;
+  HandoverServer second;
+  EXPECT_EQ(HandoverServer::Start::kOtherDialog, second.Listen(Only(dir.path()), &detail));
+  EXPECT_FALSE(second.listening());
+  first.reset();
+  EXPECT_EQ(HandoverServer::Start::kListening, second.Listen(Only(dir.path()), &detail)) << detail;
+
+  // A dialog killed outright leaves its socket file; its lock goes with it.
+  TempDir killed;
+  const pid_t child = fork();
+  ASSERT_GE(child, 0);
+  if (child == 0) {
+    HandoverServer doomed;
+    if (doomed.Listen(Only(killed.path()), nullptr) != HandoverServer::Start::kListening) _exit(1);
+    kill(getpid(), SIGKILL);
+  }
+  int status = 0;
+  waitpid(child, &status, 0);
+  ASSERT_TRUE(WIFSIGNALED(status));
+  ASSERT_TRUE(fs::exists(killed / "talvorix.sock"));
+  Dialog successor(killed.path());
+  EXPECT_EQ(HandoverServer::Start::kListening, successor.started());
+  EXPECT_EQ(SendOutcome::kSent, SendPathToCandidates("/a.html", Only(killed.path()), kQuick, &detail)) << detail;
+
+  // Something that is not a socket in its place is left alone, and named.
+  TempDir blocked;
+  std::ofstream(blocked / "talvorix.sock") << "not a socket";
+  HandoverServer refused;
+  EXPECT_EQ(HandoverServer::Start::kFailed, refused.Listen(Only(blocked.path()), &detail));
+  EXPECT_NE(std::string::npos, detail.find(blocked / "talvorix.sock")) << detail;
+  EXPECT_TRUE(fs::is_regular_file(blocked / "talvorix.sock"));
+}
+
+TEST(HandOver, SenderFindsTheDialogWhereverItListens) {
+  TempDir runtime;
+  TempDir home;
+  // A home so deep that the socket's path does not fit a socket address.
+  std::string deep = home.path();
+  while (deep.size() < 120) {
+    deep += "/tief-verzeichnis";
+    mkdir(deep.c_str(), 0700);
+  }
+  struct Case {
+    const char* name;
+    RendezvousEnvironment dialog;
+    RendezvousEnvironment sender;
+  };
+  const std::string run = runtime.path();
+  const Case cases[] = {
+      {"sender without XDG_RUNTIME_DIR", {run.c_str(), run, home.path()}, {nullptr, run, home.path()}},
+      {"no runtime dir at all: home cache", {nullptr, "", home.path()}, {nullptr, "/nonexistent", home.path()}},
+      {"a home too deep for a socket address", {nullptr, "", deep}, {nullptr, "", deep}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    HandoverServer server;
+    std::string detail;
+    ASSERT_EQ(HandoverServer::Start::kListening, server.Listen(RendezvousCandidates(c.dialog), &detail)) << detail;
+    std::thread send([&] {
+      EXPECT_EQ(SendOutcome::kSent, SendPathToCandidates("/x.html", RendezvousCandidates(c.sender), kQuick, &detail))
+          << detail;
+    });
+    std::vector<std::string> got;
+    const Clock::time_point end = Clock::now() + milliseconds(1000);
+    while (got.empty() && Clock::now() < end) {
+      got = server.Service(Clock::now());
+      std::this_thread::sleep_for(milliseconds(2));
+    }
+    send.join();
+    EXPECT_EQ(std::vector<std::string>{"/x.html"}, got);
+  }
+}
+
+TEST(HandOver, OtherUsersCanNeitherSendNorSquat) {
+  if (geteuid() != 0) GTEST_SKIP() << "needs root to act as a second user";
+  TempDir dir;
+  TempDir home;
+  // Everything a second user could make first: the names that shared folders would use.
+  const std::string uid = std::to_string(geteuid());
+  const std::vector<std::string> squatted = {"/tmp/talvorix-" + uid, "/dev/shm/talvorix-PATH-" + uid};
+  std::vector<std::string> made;
+  for (const std::string& name : squatted) {
+    if (fs::exists(name)) continue;
+    EXPECT_EQ(0, AsNobody([&name] { return mkdir(name.c_str(), 0777) == 0 ? 0 : 1; }));
+    made.push_back(name);
+  }
+  // The user's own places are closed to the second user.
+  EXPECT_NE(0, AsNobody([&home] { return mkdir((home.path() + "/.cache").c_str(), 0777) == 0 ? 0 : 1; }));
+
+  Dialog dialog(dir.path());
+  ASSERT_EQ(HandoverServer::Start::kListening, dialog.started());
+  // The second user may reach the socket (the folder opened for the test) but is not heard.
+  chmod(dir.path().c_str(), 0755);
+  chmod((dir / "talvorix.sock").c_str(), 0777);
+  const std::string address = dir / "talvorix.sock";
+  EXPECT_EQ(0, AsNobody([&address] {
+    const int fd = RawClient(address, "");
+    if (fd < 0) return 1;
+    // The dialog may already have closed on us: a failed write is not being heard either.
+    const std::string message = EncodeMessage("/theirs.html");
+    send(fd, message.data(), message.size(), MSG_NOSIGNAL);
+    char answer = 0;
+    pollfd wait{fd, POLLIN, 0};
+    const bool answered = poll(&wait, 1, 500) == 1 && recv(fd, &answer, 1, 0) == 1;
+    return answered ? 2 : 0;
+  }));
+  chmod(dir.path().c_str(), 0700);
+  std::string detail;
+  const RendezvousEnvironment env{nullptr, dir.path(), home.path()};
+  EXPECT_EQ(SendOutcome::kSent, SendPathToCandidates("/mine.html", RendezvousCandidates(env), kQuick, &detail))
+      << detail;
+  EXPECT_EQ(std::vector<std::string>{"/mine.html"}, dialog.paths());
+  for (const std::string& name : made) rmdir(name.c_str());
+}
+
+}  // namespace
+}  // namespace talvorix

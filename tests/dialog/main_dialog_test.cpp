@@ -1,0 +1,275 @@
+// The dialog logic driven through a recording view: exact control texts, in order.
+#include "dialog/main_dialog.h"
+
+#include <gtest/gtest.h>
+
+#include <array>
+#include <chrono>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "core/cp1250.h"
+#include "dialog/resources/resource.h"
+#include "tests/scanner/report_fixtures.h"
+
+namespace talvorix {
+namespace {
+
+struct RecordingView : DialogView {
+  std::vector<std::string> calls;  // "id=text" in UTF-8, "front", "end=N"
+  void SetControlText(int controlId, std::string_view cp1250) override {
+    calls.push_back(std::to_string(controlId) + "=" + Cp1250ToUtf8(cp1250));
+  }
+  void BringToForeground() override { calls.push_back("front"); }
+  void EndDialog(int result) override { calls.push_back("end=" + std::to_string(result)); }
+};
+
+struct FakeBlock : SharedPathBlock {
+  std::array<char, TALVORIX_SHARED_PATH_SIZE> bytes{};
+  bool available = true;
+  int opened = 0;
+  std::optional<std::span<const char>> Bytes() override {
+    ++opened;
+    if (!available) return std::nullopt;
+    return std::span<const char>(bytes);
+  }
+  void Put(std::string_view path) {
+    bytes.fill('\0');
+    path.copy(bytes.data(), std::min(path.size(), bytes.size()));
+  }
+};
+
+PuzzleResult Record(const std::string& text, const std::string& answer, const std::string& title) {
+  PuzzleResult r;
+  SetField(r.text, Utf8ToCp1250(text).value());
+  SetField(r.answer, answer);
+  SetField(r.title, Utf8ToCp1250(title).value());
+  return r;
+}
+
+/// A scan that yields `count` records named r1, r2, ... (or -1 / 0).
+ReportScan Records(int32_t count) {
+  return [count](ResultTable* table) {
+    if (count < 0) {
+      table->SetUnreadable();
+      return -1;
+    }
+    for (int32_t i = 1; i <= count; ++i)
+      table->Append(Record("r" + std::to_string(i), std::to_string(10 * i), " Csarnok feladvány "));
+    return count;
+  };
+}
+
+std::vector<std::string> Shown(int k, int n) {
+  return {"1006=" + std::to_string(10 * k), "1004=r" + std::to_string(k), "1008= Csarnok feladvány ",
+          "1007=" + std::to_string(k) + "/" + std::to_string(n)};
+}
+
+const std::vector<std::string> kNoFile = {"1006=", "1004=Nincs ilyen fájl", "1008= Feladvány ", "1007="};
+const std::vector<std::string> kNoPuzzle = {"1006=", "1004=Nem találtam feladványt a fájlban",
+                                            "1008= Feladvány ", "1007="};
+
+struct Fixture {
+  RecordingView view;
+  FakeBlock block;
+  MainDialog dialog{view, block, ""};
+};
+
+TEST(MainDialog, ButtonsWrapRound) {
+  struct Case {
+    int32_t count;
+    std::vector<uintptr_t> presses;
+    int32_t wantIndex;
+  };
+  const Case kCases[] = {
+      {3, {IDC_NEXT, IDC_NEXT, IDC_NEXT}, 1},  // ">" from 3 shows 1/3
+      {3, {IDC_PREV}, 3},                      // "<" from 1 shows 3/3
+      {3, {IDC_NEXT, IDC_PREV}, 1},            // "<" from 2 shows 1/3
+      {1, {IDC_NEXT}, 1},
+      {1, {IDC_PREV}, 1},
+      {3, {1u, IDC_NEXT + (1u << 16)}, 1},  // other commands do nothing
+  };
+  for (const Case& c : kCases) {
+    SCOPED_TRACE(c.count);
+    Fixture f;
+    f.dialog.OnDrop(Records(c.count));
+    f.view.calls.clear();
+    for (uintptr_t press : c.presses) f.dialog.OnCommand(press);
+    EXPECT_EQ(f.dialog.currentIndex(), c.wantIndex);
+    if (c.presses.front() == IDC_NEXT || c.presses.front() == IDC_PREV) {
+      ASSERT_GE(f.view.calls.size(), 4u);
+      const std::vector<std::string> last(f.view.calls.end() - 4, f.view.calls.end());
+      EXPECT_EQ(last, Shown(c.wantIndex, c.count));
+    } else {
+      EXPECT_TRUE(f.view.calls.empty());
+    }
+  }
+}
+
+TEST(MainDialog, ButtonsDoNothingWithoutRecords) {
+  for (int32_t count : {0, -1}) {
+    SCOPED_TRACE(count);
+    Fixture f;
+    f.dialog.OnDrop(Records(count));
+    f.view.calls.clear();
+    f.dialog.OnCommand(IDC_NEXT);
+    f.dialog.OnCommand(IDC_PREV);
+    EXPECT_TRUE(f.view.calls.empty());
+  }
+}
+
+TEST(MainDialog, LoadsShowFirstRecordOrNotice) {
+  struct Case {
+    const char* name;
+    int32_t count;
+    std::vector<std::string> want;
+  };
+  const Case kCases[] = {
+      {"records", 2, {"front", "1006=10", "1004=r1", "1008= Csarnok feladvány ", "1007=1/2"}},
+      {"no puzzle", 0, {"front", kNoPuzzle[0], kNoPuzzle[1], kNoPuzzle[2], kNoPuzzle[3]}},
+      // A report that cannot be opened says so, rather than leaving stale texts.
+      {"no file", -1, {"front", kNoFile[0], kNoFile[1], kNoFile[2], kNoFile[3]}},
+  };
+  for (const Case& c : kCases) {
+    SCOPED_TRACE(c.name);
+    Fixture f;
+    f.dialog.OnDrop(Records(3));
+    f.view.calls.clear();
+    f.dialog.OnDrop(Records(c.count));
+    EXPECT_EQ(f.view.calls, c.want);
+    EXPECT_EQ(f.dialog.table().count(), c.count);
+  }
+}
+
+TEST(MainDialog, CommandLinePath) {
+  struct Case {
+    const char* name;
+    std::string path;
+    std::vector<std::string> want;
+  };
+  const Case kCases[] = {
+      {"empty leaves the template as it is", "", {}},
+      {"missing file", "/nonexistent/report.html", kNoFile},
+      {"too long is refused", std::string(260, 'a'), kNoFile},
+      {"a directory is no report", "/", kNoFile},
+  };
+  for (const Case& c : kCases) {
+    SCOPED_TRACE(c.name);
+    RecordingView view;
+    FakeBlock block;
+    MainDialog dialog(view, block, c.path);
+    dialog.OnInit();
+    EXPECT_EQ(view.calls, c.want);
+  }
+}
+
+TEST(MainDialog, CommandLineReportIsReadAndShown) {
+  RecordingView view;
+  FakeBlock block;
+  MainDialog dialog(view, block, std::string(TALVORIX_SOURCE_DIR) + "/examples/fordulo-113.html");
+  dialog.OnInit();
+  ASSERT_EQ(view.calls.size(), 4u);
+  EXPECT_EQ(view.calls[0], "1006=35");
+  EXPECT_EQ(view.calls[3], "1007=1/3");
+  dialog.OnCommand(IDC_PREV);
+  EXPECT_EQ(view.calls.back(), "1007=3/3");
+  EXPECT_EQ(view.calls[view.calls.size() - 2], "1008= Remete feladány ");
+}
+
+// The dialog reads reports up to 64 MiB; a larger one shows at once as a file that cannot
+// be read, whichever way it arrives.
+TEST(MainDialog, ReportsOverTheSizeLimitShowAsUnreadable) {
+  const std::string riddle = "\r\nEgy \xF5s!\r\nK\xE9rd\xE9s:<BR>\r\nMennyi 2 meg 2?<BR>\r\n";
+  struct Case {
+    const char* name;
+    uint64_t size;
+    bool shown;
+  };
+  const Case kCases[] = {
+      {"at the limit, its riddle in the last bytes", kDialogReportLimit, true},
+      {"one byte over the limit", kDialogReportLimit + 1, false},
+      {"16 GiB", uint64_t{16} << 30, false},
+  };
+  TempDir dir;
+  for (const Case& c : kCases) {
+    SCOPED_TRACE(c.name);
+    const std::string path = dir / "report.html";
+    std::ofstream(path, std::ios::binary | std::ios::trunc);
+    std::filesystem::resize_file(path, c.size - riddle.size());
+    std::ofstream(path, std::ios::binary | std::ios::app) << riddle;
+    ASSERT_EQ(std::filesystem::file_size(path), c.size);
+
+    Fixture f;
+    f.block.Put(path);
+    const auto started = std::chrono::steady_clock::now();
+    f.dialog.OnSharedPath();
+    EXPECT_EQ(f.dialog.table().count(), c.shown ? 1 : -1);
+    if (!c.shown) {
+      EXPECT_EQ(f.view.calls, kNoFile);
+      EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::seconds(1));
+    }
+    RecordingView view;
+    FakeBlock block;
+    MainDialog fromCommandLine(view, block, path);
+    fromCommandLine.OnInit();
+    EXPECT_EQ(fromCommandLine.table().count(), c.shown ? 1 : -1);
+  }
+}
+
+TEST(MainDialog, SharedBlockReplacesTheTable) {
+  Fixture f;
+  f.dialog.OnDrop(Records(3));
+  f.dialog.OnCommand(IDC_NEXT);
+  f.view.calls.clear();
+  f.block.Put("/nonexistent/second.html");
+  f.dialog.OnSharedPath();
+  EXPECT_EQ(f.view.calls, kNoFile);  // no "front": only a drop brings the dialog forward
+  EXPECT_EQ(f.dialog.table().count(), -1);
+
+  f.view.calls.clear();
+  f.block.available = false;
+  f.dialog.OnSharedPath();
+  EXPECT_TRUE(f.view.calls.empty());
+  EXPECT_EQ(f.block.opened, 2);
+}
+
+TEST(MainDialog, CloseEndsWithOne) {
+  Fixture f;
+  f.dialog.OnClose();
+  EXPECT_EQ(f.view.calls, std::vector<std::string>{"end=1"});
+}
+
+TEST(CommandLine, TailAndPath) {
+  struct Case {
+    std::string_view commandLine;
+    std::string_view tail;
+    std::string_view path;
+  };
+  const Case kCases[] = {
+      {"talvorix.exe report.html", "report.html", "report.html"},
+      {"\"C:\\Program Files\\talvorix.exe\"  \t\"C:\\a b\\r.html\"", "\"C:\\a b\\r.html\"", "C:\\a b\\r.html"},
+      {"talvorix.exe", "", ""},
+      {"talvorix.exe r.html  ", "r.html  ", "r.html  "},  // trailing blanks stay part of the path
+      {"talvorix.exe \"a\"b\"", "\"a\"b\"", "a\"b"},
+      {"talvorix.exe \"", "\"", "\""},
+      {"\"unclosed name", "", ""},
+  };
+  for (const Case& c : kCases) {
+    SCOPED_TRACE(c.commandLine);
+    EXPECT_EQ(CommandLineTail(c.commandLine), c.tail);
+    EXPECT_EQ(CommandLinePath(c.tail), c.path);
+  }
+}
+
+TEST(SharedBlock, PathStopsAtNulOrBlockEnd) {
+  std::array<char, TALVORIX_SHARED_PATH_SIZE> block{};
+  std::string_view("C:\\r.html").copy(block.data(), 9);
+  EXPECT_EQ(SharedBlockPath(block), "C:\\r.html");
+  block.fill('x');
+  EXPECT_EQ(SharedBlockPath(block).size(), block.size());
+}
+
+}  // namespace
+}  // namespace talvorix

@@ -1,0 +1,529 @@
+// The Qt dialog, headless: what the widgets show after a start, clicks, drops and a
+// hand-over through talvorix-send, and how the window ends.
+#include <QEventLoop>
+#include <QGroupBox>
+#include <QLabel>
+#include <QMimeData>
+#include <QProcess>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <QUrl>
+#include <QtTest>
+
+#include <signal.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <QElapsedTimer>
+
+#include <fstream>
+#include <optional>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "core/cp1250.h"
+#include "dialog/handover_posix.h"
+#include "dialog/qt/dialog_window.h"
+#include "dialog/qt/handover_watcher.h"
+
+namespace talvorix {
+namespace {
+
+QString Example(const char* name) { return QStringLiteral(TALVORIX_SOURCE_DIR "/examples/") + QString::fromLatin1(name); }
+std::string ExamplePath(const char* name) { return Example(name).toStdString(); }
+
+struct NoBlock : SharedPathBlock {
+  std::optional<std::span<const char>> Bytes() override { return std::nullopt; }
+};
+
+/// The dialog's block, noting every path the dialog reads from it.
+struct RecordingBlock : LocalPathBlock {
+  std::optional<std::span<const char>> Bytes() override {
+    const std::optional<std::span<const char>> bytes = LocalPathBlock::Bytes();
+    read.emplace_back(SharedBlockPath(*bytes));
+    return bytes;
+  }
+  std::vector<std::string> read;
+};
+
+/// What the window shows in the controls the logic writes.
+struct Shown {
+  QString title, text, counter, answer;
+};
+
+Shown Read(const DialogWindow& w) {
+  return {w.findChild<QGroupBox*>(QStringLiteral("title"))->title(),
+          w.findChild<QLabel*>(QStringLiteral("text"))->text(),
+          w.findChild<QLabel*>(QStringLiteral("counter"))->text(),
+          w.findChild<QLabel*>(QStringLiteral("answer"))->text()};
+}
+
+void Click(DialogWindow& w, const char* button) {
+  QTest::mouseClick(w.findChild<QPushButton*>(QString::fromLatin1(button)), Qt::LeftButton);
+}
+
+/// A window whose ending is recorded instead of leaving the event loop.
+struct Fixture {
+  explicit Fixture(std::string path = {}) : window(block, std::move(path), [this](int r) { ended = r; }) {}
+  NoBlock block;
+  std::optional<int> ended;
+  DialogWindow window;
+};
+
+}  // namespace
+
+class DialogWindowTest : public QObject {
+  Q_OBJECT
+
+ private slots:
+  void startShowsFirstRecordOrNotice_data();
+  void startShowsFirstRecordOrNotice();
+  void emptyStartKeepsTemplateTexts();
+  void buttonsPageAndWrap_data();
+  void buttonsPageAndWrap();
+  void dropReadsFirstLocalFile_data();
+  void dropReadsFirstLocalFile();
+  void dropTakesTheNameBytesOfTheUrl_data();
+  void dropTakesTheNameBytesOfTheUrl();
+  void dragEnterWantsALocalFile_data();
+  void dragEnterWantsALocalFile();
+  void layoutFollowsDialogUnits();
+  void decodesWindows1250();
+  void handOverThroughTalvorixSend();
+  void concurrentSendersEachArriveOnce();
+  void talvorixSendErrors_data();
+  void talvorixSendErrors();
+  void secondProgramTakesOverWhenTheFirstDies();
+  void stoppedDialogNeitherHangsSendersNorNewDialogs();
+  void escapeLeavesTheDialogOpen();
+  // Leaves the application's event loops ended: keep it last.
+  void closeEndsWithResultOne();
+};
+
+void DialogWindowTest::startShowsFirstRecordOrNotice_data() {
+  QTest::addColumn<QString>("path");
+  QTest::addColumn<QString>("title");
+  QTest::addColumn<QString>("textStart");
+  QTest::addColumn<QString>("counter");
+  QTest::addColumn<QString>("answer");
+  QTest::newRow("four riddles") << Example("fordulo-112.html") << QStringLiteral(" Csarnok feladvány ")
+                                << QStringLiteral("Látsz egy öreg parasztot") << QStringLiteral("1/4")
+                                << QStringLiteral("50");
+  QTest::newRow("three riddles") << Example("fordulo-113.html") << QStringLiteral(" Csarnok feladvány ")
+                                 << QStringLiteral("Zuveghar professzor") << QStringLiteral("1/3")
+                                 << QStringLiteral("35");
+  QTest::newRow("missing report") << Example("nincs.html") << QStringLiteral(" Feladvány ")
+                                  << QStringLiteral("Nincs ilyen fájl") << QString() << QString();
+  QTest::newRow("report without riddles") << QStringLiteral(TALVORIX_SOURCE_DIR "/dialog/qt/talvorix.desktop")
+                                          << QStringLiteral(" Feladvány ")
+                                          << QStringLiteral("Nem találtam feladványt a fájlban") << QString()
+                                          << QString();
+  QTest::newRow("path too long") << QString(300, QLatin1Char('x')) << QStringLiteral(" Feladvány ")
+                                 << QStringLiteral("Nincs ilyen fájl") << QString() << QString();
+}
+
+void DialogWindowTest::startShowsFirstRecordOrNotice() {
+  QFETCH(QString, path);
+  QFETCH(QString, title);
+  QFETCH(QString, textStart);
+  QFETCH(QString, counter);
+  QFETCH(QString, answer);
+  Fixture f(path.toStdString());
+  const Shown shown = Read(f.window);
+  QCOMPARE(shown.title, title);
+  QVERIFY2(shown.text.startsWith(textStart), qPrintable(shown.text));
+  QCOMPARE(shown.counter, counter);
+  QCOMPARE(shown.answer, answer);
+}
+
+void DialogWindowTest::emptyStartKeepsTemplateTexts() {
+  Fixture f;
+  QCOMPARE(f.window.windowTitle(), QStringLiteral("Talvorix v0.93"));
+  QCOMPARE(Read(f.window).title, QStringLiteral("  Feladvány  "));
+  const std::pair<const char*, QString> statics[] = {
+      {"hint", QStringLiteral("Húzd rá a fordulót")},
+      {"credit", QStringLiteral("Készítette a Talvorix csapata")},
+      {"answerLabel", QStringLiteral("Megoldás :")},
+      {"text", QString()},
+      {"counter", QString()},
+      {"answer", QString()},
+  };
+  for (const auto& [name, want] : statics) QCOMPARE(f.window.findChild<QLabel*>(QString::fromLatin1(name))->text(), want);
+  Click(f.window, "next");
+  Click(f.window, "prev");
+  QCOMPARE(Read(f.window).counter, QString());
+  QVERIFY(f.window.windowFlags() & Qt::WindowStaysOnTopHint);
+  QVERIFY(f.window.acceptDrops());
+}
+
+void DialogWindowTest::buttonsPageAndWrap_data() {
+  QTest::addColumn<QString>("clicks");
+  QTest::addColumn<QString>("counter");
+  QTest::addColumn<QString>("answer");
+  QTest::newRow("next") << QStringLiteral(">") << QStringLiteral("2/4") << QStringLiteral("30");
+  QTest::newRow("next to the last") << QStringLiteral(">>>") << QStringLiteral("4/4") << QStringLiteral("127");
+  QTest::newRow("next wraps to the first") << QStringLiteral(">>>>") << QStringLiteral("1/4") << QStringLiteral("50");
+  QTest::newRow("prev wraps to the last") << QStringLiteral("<") << QStringLiteral("4/4") << QStringLiteral("127");
+  QTest::newRow("prev from the second") << QStringLiteral("><") << QStringLiteral("1/4") << QStringLiteral("50");
+  QTest::newRow("hermit record") << QStringLiteral("<<") << QStringLiteral("3/4") << QStringLiteral("69");
+}
+
+void DialogWindowTest::buttonsPageAndWrap() {
+  QFETCH(QString, clicks);
+  QFETCH(QString, counter);
+  QFETCH(QString, answer);
+  Fixture f(ExamplePath("fordulo-112.html"));
+  for (const QChar c : clicks) Click(f.window, c == QLatin1Char('>') ? "next" : "prev");
+  QCOMPARE(Read(f.window).counter, counter);
+  QCOMPARE(Read(f.window).answer, answer);
+}
+
+void DialogWindowTest::dropReadsFirstLocalFile_data() {
+  QTest::addColumn<QList<QUrl>>("urls");
+  QTest::addColumn<bool>("accepted");
+  QTest::addColumn<QString>("counter");
+  QTest::addColumn<QString>("answer");
+  QTest::addColumn<QString>("counterAfterNext");
+  const QUrl r113 = QUrl::fromLocalFile(Example("fordulo-113.html"));
+  const QUrl r114 = QUrl::fromLocalFile(Example("fordulo-114.html"));
+  QTest::newRow("first of two files") << QList<QUrl>{r113, r114} << true << QStringLiteral("1/3")
+                                      << QStringLiteral("35") << QStringLiteral("2/3");
+  QTest::newRow("web link before a file") << QList<QUrl>{QUrl(QStringLiteral("https://example.org/f.html")), r114}
+                                          << true << QStringLiteral("1/3") << QStringLiteral("3")
+                                          << QStringLiteral("2/3");
+  QTest::newRow("web link only") << QList<QUrl>{QUrl(QStringLiteral("https://example.org/f.html"))} << false
+                                 << QStringLiteral("1/4") << QStringLiteral("50") << QStringLiteral("2/4");
+  // An unreadable drop says so in the notice, and the buttons then do nothing.
+  QTest::newRow("missing file") << QList<QUrl>{QUrl::fromLocalFile(Example("nincs.html"))} << true << QString()
+                                << QString() << QString();
+  QTest::newRow("file without riddles")
+      << QList<QUrl>{QUrl::fromLocalFile(QStringLiteral(TALVORIX_SOURCE_DIR "/dialog/qt/talvorix.desktop"))} << true
+      << QString() << QString() << QString();
+}
+
+void DialogWindowTest::dropReadsFirstLocalFile() {
+  QFETCH(QList<QUrl>, urls);
+  QFETCH(bool, accepted);
+  QFETCH(QString, counter);
+  QFETCH(QString, answer);
+  QFETCH(QString, counterAfterNext);
+  Fixture f(ExamplePath("fordulo-112.html"));
+  QMimeData mime;
+  mime.setUrls(urls);
+  // As a file manager's drag does it: the window must take the drag before the drop.
+  QDragEnterEvent enter(QPoint(20, 20), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+  enter.ignore();
+  QCoreApplication::sendEvent(&f.window, &enter);
+  QCOMPARE(enter.isAccepted(), accepted);
+  if (accepted) {
+    QDropEvent drop(QPointF(20, 20), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(&f.window, &drop);
+    QVERIFY(drop.isAccepted());
+  }
+  QCOMPARE(Read(f.window).counter, counter);
+  QCOMPARE(Read(f.window).answer, answer);
+  Click(f.window, "next");
+  QCOMPARE(Read(f.window).counter, counterAfterNext);
+}
+
+void DialogWindowTest::dropTakesTheNameBytesOfTheUrl_data() {
+  QTest::addColumn<QByteArray>("name");
+  QTest::addColumn<QByteArray>("encoded");
+  QTest::newRow("not UTF-8") << QByteArray("bad\xff\xfe.html") << QByteArray("bad%FF%FE.html");
+  QTest::newRow("UTF-8 accents") << QByteArray("fordul\xc3\xb3 \xc5\x91.html")
+                                 << QByteArray("fordul%C3%B3%20%C5%91.html");
+  QTest::newRow("Windows-1250 accents") << QByteArray("fordul\xf3.html") << QByteArray("fordul%F3.html");
+}
+
+void DialogWindowTest::dropTakesTheNameBytesOfTheUrl() {
+  QFETCH(QByteArray, name);
+  QFETCH(QByteArray, encoded);
+  QTemporaryDir dir;
+  const std::string path = QFile::encodeName(dir.path()).toStdString() + "/" + name.toStdString();
+  {
+    std::ifstream in(ExamplePath("fordulo-113.html"), std::ios::binary);
+    std::ofstream out(path, std::ios::binary);
+    out << in.rdbuf();
+  }
+  Fixture f(ExamplePath("fordulo-112.html"));
+  QMimeData mime;
+  mime.setUrls({QUrl::fromEncoded("file://" + QUrl::toPercentEncoding(dir.path(), "/") + "/" + encoded)});
+  QDragEnterEvent enter(QPoint(20, 20), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+  QCoreApplication::sendEvent(&f.window, &enter);
+  QDropEvent drop(QPointF(20, 20), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+  QCoreApplication::sendEvent(&f.window, &drop);
+  std::remove(path.c_str());  // QTemporaryDir cannot name a file that is not UTF-8
+  QCOMPARE(Read(f.window).counter, QStringLiteral("1/3"));  // the dropped report, not the old one
+  QCOMPARE(Read(f.window).answer, QStringLiteral("35"));
+}
+
+void DialogWindowTest::dragEnterWantsALocalFile_data() {
+  QTest::addColumn<QList<QUrl>>("urls");
+  QTest::addColumn<QString>("text");
+  QTest::addColumn<bool>("accepted");
+  QTest::newRow("local file") << QList<QUrl>{QUrl::fromLocalFile(Example("fordulo-112.html"))} << QString() << true;
+  QTest::newRow("web link") << QList<QUrl>{QUrl(QStringLiteral("https://example.org/f.html"))} << QString() << false;
+  QTest::newRow("plain text") << QList<QUrl>{} << QStringLiteral("/tmp/f.html") << false;
+}
+
+void DialogWindowTest::dragEnterWantsALocalFile() {
+  QFETCH(QList<QUrl>, urls);
+  QFETCH(QString, text);
+  QFETCH(bool, accepted);
+  Fixture f;
+  QMimeData mime;
+  if (!urls.isEmpty()) mime.setUrls(urls);
+  if (!text.isEmpty()) mime.setText(text);
+  QDragEnterEvent enter(QPoint(20, 20), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+  enter.ignore();
+  QCoreApplication::sendEvent(&f.window, &enter);
+  QCOMPARE(enter.isAccepted(), accepted);
+}
+
+void DialogWindowTest::layoutFollowsDialogUnits() {
+  // Rounding as dialog units round: half a pixel goes up.
+  QCOMPARE(DialogUnits(6, 13).ToPixels(120, 127, 56, 9), QRect(180, 206, 84, 15));
+  QCOMPARE(DialogUnits(7, 16).ToPixels(2, 10, 182, 114), QRect(4, 20, 319, 228));
+
+  Fixture f;
+  const DialogUnits units(f.window.fontMetrics());
+  QCOMPARE(f.window.minimumSize(), QSize(units.X(186), units.Y(151)));
+  QCOMPARE(f.window.maximumSize(), f.window.minimumSize());
+  struct Case {
+    const char* name;
+    QRect units;
+  };
+  const Case cases[] = {
+      {"title", {2, 10, 182, 114}},   {"hint", {2, 0, 182, 8}},     {"text", {6, 19, 171, 99}},
+      {"credit", {22, 140, 141, 9}},  {"prev", {9, 127, 15, 10}},   {"next", {57, 127, 15, 10}},
+      {"counter", {27, 127, 27, 9}},  {"answerLabel", {83, 127, 36, 8}}, {"answer", {120, 127, 56, 9}},
+  };
+  for (const Case& c : cases) {
+    const QWidget* control = f.window.findChild<QWidget*>(QString::fromLatin1(c.name));
+    QVERIFY2(control != nullptr, c.name);
+    QCOMPARE(control->geometry(), units.ToPixels(c.units.x(), c.units.y(), c.units.width(), c.units.height()));
+    QVERIFY2(f.window.rect().contains(control->geometry()), c.name);
+  }
+}
+
+void DialogWindowTest::decodesWindows1250() {
+  // Every defined byte decodes as the engine's own table says.
+  const std::string undefined = "\x81\x83\x88\x90\x98";
+  for (int b = 0x20; b <= 0xFF; ++b) {
+    const char byte = static_cast<char>(b);
+    if (undefined.find(byte) != std::string::npos || b == 0x7F) continue;
+    const std::string one(1, byte);
+    QCOMPARE(FromCp1250(one), QString::fromUtf8(Cp1250ToUtf8(one).c_str()));
+  }
+  using namespace literals;
+  QCOMPARE(FromCp1250(u8"árvíztűrő tükörfúrógép\nŐŰ"_cp1250), QStringLiteral("árvíztűrő tükörfúrógép\nŐŰ"));
+}
+
+void DialogWindowTest::handOverThroughTalvorixSend() {
+  QTemporaryDir runtime;
+  QVERIFY(runtime.isValid());
+  qputenv("XDG_RUNTIME_DIR", QFile::encodeName(runtime.path()));
+  LocalPathBlock block;
+  DialogWindow window(block, ExamplePath("fordulo-112.html"), [](int) {});
+  HandoverWatcher watcher(window, block, RendezvousCandidates(CurrentEnvironment()));
+  QVERIFY(watcher.server().listening());
+  QVERIFY(QFile::exists(runtime.filePath(QStringLiteral("talvorix.sock"))));
+  Click(window, "next");
+
+  const char* reports[] = {"fordulo-114.html", "fordulo-113.html"};
+  const char* answers[] = {"3", "35"};
+  for (int i = 0; i < 2; ++i) {
+    QProcess send;
+    send.start(QStringLiteral(TALVORIX_SEND), {Example(reports[i])});
+    // The sender waits for the dialog's confirmation, so the event loop must run.
+    QTRY_VERIFY_WITH_TIMEOUT(send.state() == QProcess::NotRunning, 10000);
+    QCOMPARE(send.exitCode(), 0);
+    // Each hand-over replaces the records, and the counter starts again at 1.
+    QTRY_COMPARE(Read(window).answer, QString::fromLatin1(answers[i]));
+    QCOMPARE(Read(window).counter, QStringLiteral("1/3"));
+  }
+  qunsetenv("XDG_RUNTIME_DIR");
+}
+
+void DialogWindowTest::concurrentSendersEachArriveOnce() {
+  // Eight real talvorix-send processes at a time, 200 paths of two lengths: each
+  // sender that exits 0 has its path in the dialog, and every path arrives once.
+  QTemporaryDir runtime;
+  qputenv("XDG_RUNTIME_DIR", QFile::encodeName(runtime.path()));
+  RecordingBlock block;
+  DialogWindow window(block, {}, [](int) {});
+  HandoverWatcher watcher(window, block, RendezvousCandidates(CurrentEnvironment()));
+  qunsetenv("XDG_RUNTIME_DIR");
+  QVERIFY(watcher.server().listening());
+  QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+  env.insert(QStringLiteral("XDG_RUNTIME_DIR"), runtime.path());
+
+  constexpr int kPaths = 200;
+  constexpr int kAtOnce = 8;
+  std::vector<std::string> sent;
+  for (int i = 0; i < kPaths; ++i)
+    sent.push_back("/nincs/" + std::string(i % 2 == 0 ? 3 : 700, 'x') + "/f-" + std::to_string(i) + ".html");
+  QElapsedTimer clock;
+  clock.start();
+  int next = 0;
+  int failed = 0;
+  std::vector<std::unique_ptr<QProcess>> running;
+  while (next < kPaths || !running.empty()) {
+    while (next < kPaths && running.size() < kAtOnce) {
+      auto send = std::make_unique<QProcess>();
+      send->setProcessEnvironment(env);
+      send->start(QStringLiteral(TALVORIX_SEND), {QString::fromStdString(sent[next++])});
+      running.push_back(std::move(send));
+    }
+    QTest::qWait(5);
+    std::erase_if(running, [&failed](const std::unique_ptr<QProcess>& send) {
+      if (send->state() != QProcess::NotRunning) return false;
+      if (send->exitStatus() != QProcess::NormalExit || send->exitCode() != 0) ++failed;
+      return true;
+    });
+    QVERIFY2(clock.elapsed() < 60000, "the burst did not finish");
+  }
+  QCOMPARE(failed, 0);
+  QCOMPARE(std::multiset<std::string>(block.read.begin(), block.read.end()),
+           std::multiset<std::string>(sent.begin(), sent.end()));
+  qInfo("%d paths from %d senders at a time in %lld ms", kPaths, kAtOnce, static_cast<long long>(clock.elapsed()));
+}
+
+void DialogWindowTest::talvorixSendErrors_data() {
+  QTest::addColumn<QString>("path");
+  QTest::addColumn<int>("exitCode");
+  QTest::addColumn<QString>("message");
+  QTest::newRow("no dialog") << Example("fordulo-112.html") << 1 << QStringLiteral("no Talvorix dialog is running");
+  QTest::newRow("path too long") << QString(1024, QLatin1Char('p')) << 64 << QStringLiteral("at most 1023");
+}
+
+void DialogWindowTest::talvorixSendErrors() {
+  QFETCH(QString, path);
+  QFETCH(int, exitCode);
+  QFETCH(QString, message);
+  QTemporaryDir runtime;  // nobody listens here
+  QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+  env.insert(QStringLiteral("XDG_RUNTIME_DIR"), runtime.path());
+  QProcess send;
+  send.setProcessEnvironment(env);
+  send.start(QStringLiteral(TALVORIX_SEND), {path});
+  QVERIFY(send.waitForFinished(10000));
+  QCOMPARE(send.exitCode(), exitCode);
+  const QString error = QString::fromLocal8Bit(send.readAllStandardError());
+  QVERIFY2(error.contains(message), qPrintable(error));
+}
+
+namespace {
+
+/// A real dialog process and its environment.
+struct DialogProcess {
+  explicit DialogProcess(const QProcessEnvironment& env) {
+    process.setProcessEnvironment(env);
+    process.setReadChannel(QProcess::StandardError);
+  }
+  ~DialogProcess() {
+    if (process.processId() > 0) kill(static_cast<pid_t>(process.processId()), SIGCONT);
+    process.kill();
+    process.waitForFinished();
+  }
+  /// Starts it and waits for its first painted frame: true when the window appeared.
+  bool Start() {
+    process.start(QStringLiteral(TALVORIX_DIALOG), {Example("fordulo-112.html")});
+    QByteArray err;
+    while (!err.contains("first frame") && process.waitForReadyRead(10000)) err += process.readAll();
+    return err.contains("first frame");
+  }
+  QProcess process;
+};
+
+QProcessEnvironment DialogEnvironment(const QTemporaryDir& runtime) {
+  QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+  env.insert(QStringLiteral("XDG_RUNTIME_DIR"), runtime.path());
+  env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+  env.insert(QStringLiteral("TALVORIX_FIRST_FRAME"), QStringLiteral("1"));
+  return env;
+}
+
+/// Runs talvorix-send; its exit code, or -1 when it did not end within `ms`.
+int Send(const QProcessEnvironment& env, const char* report, int ms = 10000) {
+  QProcess sender;
+  sender.setProcessEnvironment(env);
+  sender.start(QStringLiteral(TALVORIX_SEND), {Example(report)});
+  return sender.waitForFinished(ms) ? sender.exitCode() : -1;
+}
+
+}  // namespace
+
+void DialogWindowTest::secondProgramTakesOverWhenTheFirstDies() {
+  QTemporaryDir runtime;
+  const QProcessEnvironment env = DialogEnvironment(runtime);
+  const QString socket = runtime.filePath(QStringLiteral("talvorix.sock"));
+  const auto inode = [&socket] {
+    struct stat st {};
+    return lstat(QFile::encodeName(socket).constData(), &st) == 0 ? st.st_ino : ino_t(0);
+  };
+
+  DialogProcess first(env);
+  QVERIFY(first.Start());
+  const ino_t listening = inode();
+  QVERIFY(listening != 0);
+  DialogProcess second(env);
+  QVERIFY(second.Start());
+  QCOMPARE(inode(), listening);  // the second leaves the first one's socket alone
+  QCOMPARE(Send(env, "fordulo-113.html"), 0);
+
+  // The listener dies without tidying up: the other dialog serves within a second or so.
+  first.process.kill();
+  QVERIFY(first.process.waitForFinished());
+  QTRY_COMPARE_WITH_TIMEOUT(Send(env, "fordulo-114.html"), 0, 3000);
+}
+
+void DialogWindowTest::stoppedDialogNeitherHangsSendersNorNewDialogs() {
+  QTemporaryDir runtime;
+  const QProcessEnvironment env = DialogEnvironment(runtime);
+  DialogProcess stopped(env);
+  QVERIFY(stopped.Start());
+  QCOMPARE(kill(static_cast<pid_t>(stopped.process.processId()), SIGSTOP), 0);
+
+  QElapsedTimer clock;
+  clock.start();
+  QProcess sender;
+  sender.setProcessEnvironment(env);
+  sender.start(QStringLiteral(TALVORIX_SEND), {Example("fordulo-113.html")});
+  QVERIFY(sender.waitForFinished(15000));
+  QCOMPARE(sender.exitCode(), 1);
+  QVERIFY2(QString::fromLocal8Bit(sender.readAllStandardError()).contains(QStringLiteral("did not take the path")),
+           "the sender says the dialog is busy or stopped");
+  QVERIFY(clock.elapsed() < 10000);
+
+  DialogProcess fresh(env);
+  QVERIFY2(fresh.Start(), "a new dialog's window appears while another one is stopped");
+}
+
+void DialogWindowTest::escapeLeavesTheDialogOpen() {
+  Fixture f(ExamplePath("fordulo-112.html"));
+  f.window.show();
+  QVERIFY(QTest::qWaitForWindowExposed(&f.window));
+  QTest::keyClick(&f.window, Qt::Key_Escape);
+  QTest::keyClick(f.window.findChild<QPushButton*>(QStringLiteral("next")), Qt::Key_Escape);
+  QVERIFY(f.window.isVisible());
+  QVERIFY(!f.ended);
+}
+
+void DialogWindowTest::closeEndsWithResultOne() {
+  NoBlock block;
+  DialogWindow window(block, ExamplePath("fordulo-112.html"));  // ends the event loop by default
+  window.show();
+  QVERIFY(QTest::qWaitForWindowExposed(&window));
+  QTimer::singleShot(0, &window, [&window] { window.close(); });
+  QEventLoop loop;
+  QCOMPARE(loop.exec(), 1);
+  QVERIFY(!window.isVisible());
+}
+
+}  // namespace talvorix
+
+QTEST_MAIN(talvorix::DialogWindowTest)
+#include "dialog_window_test.moc"

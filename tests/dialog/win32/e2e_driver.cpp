@@ -1,0 +1,204 @@
+// End-to-end tests of talvorix.exe: starts the real program, finds its dialog and
+// works it through window messages as a user and a sending program would.
+//
+// Usage: talvorix-e2e TALVORIX_EXE SEND_EXE EXAMPLES_DIR SCRATCH_DIR [TEST...]
+// (Windows paths). With test names, only those tests run. Exit status 0 when every
+// check held, 1 otherwise, 64 for bad usage.
+
+#include <windows.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <functional>
+#include <string>
+#include <string_view>
+#include <utility>
+#include <vector>
+
+#include "dialog/resources/resource.h"
+#include "tests/dialog/win32/e2e_support.h"
+#include "tests/dialog/win32/handover_tests.h"
+
+namespace talvorix::e2e {
+namespace {
+
+void StartsWithReport() {
+  Dialog dialog(Example("fordulo-112.html"));
+  if (!dialog.ok()) return;
+  ExpectShown("first record", Record("fordulo-112.html", 1), dialog);
+  const std::vector<std::string> all = dialog.AllTexts();
+  const std::vector<std::string> want = {" Csarnok feladvány ", "Húzd rá a fordulót", OnScreen(Report("fordulo-112.html").records[0].text),
+                                         "Készítette a Talvorix csapata", "<", ">", "1/4", "Megoldás :", "50"};
+  ExpectEq("control count", std::to_string(want.size()), std::to_string(all.size()));
+  for (std::size_t i = 0; i < want.size() && i < all.size(); ++i)
+    ExpectEq("control " + std::to_string(i) + " in template order", want[i], all[i]);
+  const LONG_PTR exStyle = GetWindowLongPtrW(dialog.window(), GWL_EXSTYLE);
+  ExpectTrue("the dialog accepts dropped files", (exStyle & WS_EX_ACCEPTFILES) != 0);
+  RECT rect{};
+  GetWindowRect(dialog.window(), &rect);
+  ExpectTrue("the dialog sits at the top left corner", rect.left == 0 && rect.top == 0);
+}
+
+void ButtonsPageAndWrap() {
+  struct Step {
+    int button;
+    int want;
+  };
+  struct Case {
+    std::string_view file;
+    std::vector<Step> steps;
+  };
+  const std::vector<Case> cases = {
+      {"fordulo-112.html", {{IDC_NEXT, 2}, {IDC_NEXT, 3}, {IDC_NEXT, 4}, {IDC_NEXT, 1}, {IDC_PREV, 4},
+                            {IDC_PREV, 3}, {IDC_PREV, 2}, {IDC_PREV, 1}, {IDC_PREV, 4}}},
+      {"fordulo-113.html", {{IDC_PREV, 3}, {IDC_NEXT, 1}, {IDC_NEXT, 2}, {IDC_NEXT, 3}}},
+      {"fordulo-114.html", {{IDC_NEXT, 2}, {IDC_NEXT, 3}, {IDC_PREV, 2}}},
+  };
+  for (const Case& c : cases) {
+    Dialog dialog(Example(c.file));
+    if (!dialog.ok()) continue;
+    for (std::size_t i = 0; i < c.steps.size(); ++i) {
+      const Step& step = c.steps[i];
+      dialog.Click(step.button);
+      ExpectShown(std::string(c.file) + " step " + std::to_string(i + 1) + (step.button == IDC_NEXT ? " >" : " <"),
+                  Record(c.file, step.want), dialog);
+    }
+  }
+}
+
+void HandOverReplacesTable() {
+  Dialog dialog(Example("fordulo-112.html"));
+  if (!dialog.ok()) return;
+  dialog.Click(IDC_NEXT);
+  dialog.Click(IDC_NEXT);
+  ExpectEq("talvorix-send exit code", "0",
+           std::to_string(RunToEnd(g_send, L"\"" + Example("fordulo-113.html") + L"\"")));
+  ExpectShown("after talvorix-send", Record("fordulo-113.html", 1), dialog);
+  dialog.Click(IDC_PREV);
+  ExpectShown("paging the handed-over report", Record("fordulo-113.html", 3), dialog);
+
+  HandOver(dialog, AnsiPath(Example("fordulo-114.html")));
+  ExpectShown("after a second hand-over", Record("fordulo-114.html", 1), dialog);
+  dialog.Click(IDC_PREV);
+  ExpectShown("a text with line feeds and Hungarian letters", Record("fordulo-114.html", 3), dialog);
+
+  HandOver(dialog, AnsiPath(Join(g_scratch, L"nincs-ilyen.html")));
+  ExpectShown("a handed-over path that cannot be opened", kNoSuchFile, dialog);
+  dialog.Click(IDC_NEXT);
+  ExpectShown("buttons after a failed hand-over", kNoSuchFile, dialog);
+}
+
+void SendWithoutDialog() {
+  ExpectEq("talvorix-send with no dialog", "1",
+           std::to_string(RunToEnd(g_send, L"\"" + Example("fordulo-113.html") + L"\"")));
+  ExpectEq("talvorix-send with a path too long", "64", std::to_string(RunToEnd(g_send, std::wstring(1100, L'a'))));
+}
+
+void CommandLinePaths() {
+  struct Case {
+    std::string name;
+    std::wstring arguments;
+    std::vector<std::string> want;
+  };
+  const std::wstring blank = Join(g_scratch, L"report with blanks.html");
+  CopyFileW(Example("fordulo-113.html").c_str(), blank.c_str(), FALSE);
+  const std::vector<Case> cases = {
+      {"no path", L"", kTemplateTexts},
+      {"a missing file", Join(g_scratch, L"nincs-ilyen.html"), kNoSuchFile},
+      {"a folder", g_examples, kNoSuchFile},
+      {"a quoted path with blanks", L"\"" + blank + L"\"", Record("fordulo-113.html", 1)},
+      {"blanks before the path", L"   " + Example("fordulo-114.html"), Record("fordulo-114.html", 1)},
+  };
+  for (const Case& c : cases) {
+    Dialog dialog(c.arguments);
+    if (!dialog.ok()) continue;
+    ExpectShown(c.name, c.want, dialog);
+    if (c.want[3].empty()) {
+      dialog.Click(IDC_NEXT);
+      dialog.Click(IDC_PREV);
+      ExpectShown(c.name + ", buttons do nothing", c.want, dialog);
+    }
+  }
+}
+
+void EscapeAndEnterKeepItOpen() {
+  Dialog dialog(Example("fordulo-112.html"));
+  if (!dialog.ok()) return;
+  dialog.Send(WM_COMMAND, IDCANCEL, 0);
+  dialog.Send(WM_COMMAND, IDOK, 0);
+  // The key itself, through the dialog's keyboard handling. A click posted after
+  // it shows when it has been handled.
+  PostMessageW(dialog.window(), WM_KEYDOWN, VK_ESCAPE, 0);
+  PostMessageW(dialog.window(), WM_KEYUP, VK_ESCAPE, 0);
+  PostMessageW(dialog.window(), WM_COMMAND, IDC_NEXT, 0);
+  for (DWORD waited = 0; dialog.Text(IDC_COUNTER) != "2/4" && waited < kStartTimeoutMs; waited += 50) Sleep(50);
+  ExpectTrue("Escape and Enter leave the dialog open", dialog.Running() && IsWindow(dialog.window()));
+  ExpectEq("counter after the key and a click", "2/4", dialog.Text(IDC_COUNTER));
+  // A notification other than a click, for a button's id, is no click.
+  dialog.Send(WM_COMMAND, MAKEWPARAM(IDC_NEXT, BN_SETFOCUS), 0);
+  ExpectEq("counter after other commands", "2/4", dialog.Text(IDC_COUNTER));
+}
+
+void DropLoadsFirstFile() {
+  const std::wstring unusual = Join(g_scratch, L"forduló-ő-ű-Ω.html");
+  CopyFileW(Example("fordulo-112.html").c_str(), unusual.c_str(), FALSE);
+
+  Dialog dialog(L"");
+  if (!dialog.ok()) return;
+  Drop(dialog, dialog.process(), {Example("fordulo-113.html"), Example("fordulo-112.html")});
+  ExpectShown("the first of two dropped files", Record("fordulo-113.html", 1), dialog);
+  dialog.Click(IDC_NEXT);
+  ExpectShown("paging a dropped report", Record("fordulo-113.html", 2), dialog);
+  Drop(dialog, dialog.process(), {unusual});
+  ExpectShown("a name outside the system code page", Record("fordulo-112.html", 1), dialog);
+  Drop(dialog, dialog.process(), {g_examples});
+  ExpectShown("a dropped folder", kNoSuchFile, dialog);
+  dialog.Click(IDC_PREV);
+  ExpectShown("buttons after a failed drop", kNoSuchFile, dialog);
+}
+
+}  // namespace
+}  // namespace talvorix::e2e
+
+int wmain(int argc, wchar_t** argv) {
+  using namespace talvorix::e2e;
+  if (argc < 5) {
+    std::printf("usage: talvorix-e2e TALVORIX_EXE SEND_EXE EXAMPLES_DIR SCRATCH_DIR [TEST...]\n");
+    return 64;
+  }
+  g_talvorix = argv[1];
+  g_send = argv[2];
+  g_examples = argv[3];
+  g_scratch = argv[4];
+
+  const std::vector<std::pair<const char*, std::function<void()>>> tests = {
+      {"StartsWithReport", StartsWithReport},
+      {"ButtonsPageAndWrap", ButtonsPageAndWrap},
+      {"HandOverReplacesTable", HandOverReplacesTable},
+      {"SendWithoutDialog", SendWithoutDialog},
+      {"CommandLinePaths", CommandLinePaths},
+      {"EscapeAndEnterKeepItOpen", EscapeAndEnterKeepItOpen},
+      {"DropLoadsFirstFile", DropLoadsFirstFile},
+      {"ConcurrentSendersLoadEachPathOnce", ConcurrentSendersLoadEachPathOnce},
+      {"SendersTakeTurns", SendersTakeTurns},
+      {"ForeignWriteFailsTheSender", ForeignWriteFailsTheSender},
+  };
+  std::vector<std::string> chosen;
+  for (int i = 5; i < argc; ++i) chosen.push_back(Utf8(argv[i]));
+  for (const std::string& name : chosen) {
+    if (std::none_of(tests.begin(), tests.end(), [&](const auto& test) { return name == test.first; })) {
+      std::printf("no test named %s\n", name.c_str());
+      return 64;
+    }
+  }
+  for (const auto& [name, run] : tests) {
+    if (!chosen.empty() && std::find(chosen.begin(), chosen.end(), name) == chosen.end()) continue;
+    g_test = name;
+    const int before = g_failures;
+    run();
+    std::printf("%s %s\n", g_failures == before ? "ok  " : "FAIL", name);
+    std::fflush(stdout);
+  }
+  std::printf("%d check(s) failed\n", g_failures);
+  return g_failures == 0 ? 0 : 1;
+}

@@ -1,0 +1,251 @@
+#include "tests/dialog/win32/e2e_support.h"
+
+#include <shellapi.h>
+#include <shlobj.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+#include "dialog/resources/resource.h"
+
+namespace talvorix::e2e {
+
+std::wstring g_talvorix;
+std::wstring g_send;
+std::wstring g_examples;
+std::wstring g_scratch;
+int g_failures = 0;
+std::string g_test;
+
+namespace {
+
+constexpr wchar_t kCaption[] = L"Talvorix v0.93";
+
+struct WindowSearch {
+  DWORD processId;
+  HWND found;
+};
+
+BOOL CALLBACK MatchDialog(HWND window, LPARAM lp) {
+  auto* search = reinterpret_cast<WindowSearch*>(lp);
+  DWORD owner = 0;
+  GetWindowThreadProcessId(window, &owner);
+  wchar_t className[16] = {};
+  wchar_t caption[64] = {};
+  GetClassNameW(window, className, 16);
+  GetWindowTextW(window, caption, 64);
+  if (owner == search->processId && std::wcscmp(className, L"#32770") == 0 && std::wcscmp(caption, kCaption) == 0) {
+    search->found = window;
+    return FALSE;
+  }
+  return TRUE;
+}
+
+}  // namespace
+
+std::string Utf8(std::wstring_view wide) {
+  if (wide.empty()) return {};
+  const int n = WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()), nullptr, 0, nullptr,
+                                    nullptr);
+  std::string out(static_cast<std::size_t>(n), '\0');
+  WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()), out.data(), n, nullptr, nullptr);
+  return out;
+}
+
+std::wstring Wide(std::string_view utf8) {
+  if (utf8.empty()) return {};
+  const int n = MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), nullptr, 0);
+  std::wstring out(static_cast<std::size_t>(n), L'\0');
+  MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), out.data(), n);
+  return out;
+}
+
+std::string AnsiPath(const std::wstring& path) {
+  std::string out(path.size() * 2 + 1, '\0');
+  const int n = WideCharToMultiByte(CP_ACP, 0, path.c_str(), -1, out.data(), static_cast<int>(out.size()), nullptr,
+                                    nullptr);
+  out.resize(n > 0 ? static_cast<std::size_t>(n - 1) : 0);
+  return out;
+}
+
+std::string OnScreen(std::string_view text) {
+  std::string out;
+  for (char c : text) {
+    if (c == '\n') out.push_back('\r');
+    out.push_back(c);
+  }
+  return out;
+}
+
+void Fail(const std::string& what) {
+  ++g_failures;
+  std::printf("FAIL [%s] %s\n", g_test.c_str(), what.c_str());
+  std::fflush(stdout);
+}
+
+void ExpectEq(const std::string& what, std::string_view want, std::string_view got) {
+  if (want != got) Fail(what + ": want \"" + std::string(want) + "\", got \"" + std::string(got) + "\"");
+}
+
+void ExpectTrue(const std::string& what, bool condition) {
+  if (!condition) Fail(what);
+}
+
+std::wstring Join(const std::wstring& dir, const std::wstring& name) { return dir + L"\\" + name; }
+
+std::wstring Example(std::string_view file) { return Join(g_examples, Wide(file)); }
+
+const ExpectedReport& Report(std::string_view file) {
+  for (const ExpectedReport& report : kSampleReports)
+    if (report.file == file) return report;
+  std::printf("no expected records for %.*s\n", static_cast<int>(file.size()), file.data());
+  std::exit(2);
+}
+
+HANDLE Launch(const std::wstring& exe, const std::wstring& arguments) {
+  std::wstring commandLine = L"\"" + exe + L"\"";
+  if (!arguments.empty()) commandLine += L" " + arguments;
+  STARTUPINFOW startup{};
+  startup.cb = sizeof startup;
+  PROCESS_INFORMATION process{};
+  if (!CreateProcessW(exe.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
+                      &process)) {
+    Fail("cannot start " + Utf8(exe) + ": error " + std::to_string(GetLastError()));
+    return nullptr;
+  }
+  CloseHandle(process.hThread);
+  return process.hProcess;
+}
+
+long RunToEnd(const std::wstring& exe, const std::wstring& arguments) {
+  const HANDLE process = Launch(exe, arguments);
+  if (process == nullptr) return -1;
+  DWORD code = 0;
+  if (WaitForSingleObject(process, kStartTimeoutMs) != WAIT_OBJECT_0) {
+    TerminateProcess(process, 99);
+    Fail("did not end: " + Utf8(exe));
+  }
+  GetExitCodeProcess(process, &code);
+  CloseHandle(process);
+  return static_cast<long>(code);
+}
+
+Dialog::Dialog(const std::wstring& arguments) {
+  process_ = Launch(g_talvorix, arguments);
+  if (process_ == nullptr) return;
+  WaitForInputIdle(process_, kStartTimeoutMs);
+  WindowSearch search{GetProcessId(process_), nullptr};
+  for (DWORD waited = 0; search.found == nullptr && waited < kStartTimeoutMs; waited += 50) {
+    EnumWindows(MatchDialog, reinterpret_cast<LPARAM>(&search));
+    if (search.found == nullptr) Sleep(50);
+  }
+  window_ = search.found;
+  if (window_ == nullptr) Fail("no dialog appeared");
+}
+
+/// Closes the dialog the way the title bar does and checks the exit code.
+Dialog::~Dialog() {
+  if (process_ == nullptr) return;
+  if (window_ != nullptr) PostMessageW(window_, WM_CLOSE, 0, 0);
+  if (WaitForSingleObject(process_, kExitTimeoutMs) != WAIT_OBJECT_0) {
+    Fail("WM_CLOSE did not end the program");
+    TerminateProcess(process_, 99);
+    WaitForSingleObject(process_, kExitTimeoutMs);
+  } else {
+    DWORD code = 0;
+    GetExitCodeProcess(process_, &code);
+    ExpectEq("exit code after WM_CLOSE", "1", std::to_string(code));
+  }
+  CloseHandle(process_);
+}
+
+bool Dialog::Running() const { return process_ != nullptr && WaitForSingleObject(process_, 0) == WAIT_TIMEOUT; }
+
+std::string Dialog::Text(int id) const {
+  wchar_t buffer[2048] = {};
+  GetDlgItemTextW(window_, id, buffer, 2048);
+  return Utf8(buffer);
+}
+
+std::vector<std::string> Dialog::Shown() const {
+  return {Text(IDC_ANSWER), Text(IDC_TEXT), Text(IDC_TITLE), Text(IDC_COUNTER)};
+}
+
+std::vector<std::string> Dialog::AllTexts() const {
+  std::vector<std::string> texts;
+  EnumChildWindows(
+      window_,
+      [](HWND child, LPARAM lp) -> BOOL {
+        wchar_t buffer[256] = {};
+        GetWindowTextW(child, buffer, 256);
+        reinterpret_cast<std::vector<std::string>*>(lp)->push_back(Utf8(buffer));
+        return TRUE;
+      },
+      reinterpret_cast<LPARAM>(&texts));
+  return texts;
+}
+
+void Dialog::Click(int id) const { SendMessageW(GetDlgItem(window_, id), BM_CLICK, 0, 0); }
+
+LRESULT Dialog::Send(UINT message, WPARAM wp, LPARAM lp) const { return SendMessageW(window_, message, wp, lp); }
+
+std::vector<std::string> Record(std::string_view file, int k) {
+  const ExpectedReport& report = Report(file);
+  const ExpectedRecord& r = report.records[static_cast<std::size_t>(k - 1)];
+  return {std::string(r.answer), OnScreen(r.text), std::string(r.title),
+          std::to_string(k) + "/" + std::to_string(report.records.size())};
+}
+
+const std::vector<std::string> kTemplateTexts = {"", "", "  Feladvány  ", ""};
+const std::vector<std::string> kNoSuchFile = {"", "Nincs ilyen fájl", " Feladvány ", ""};
+
+void ExpectShown(const std::string& what, const std::vector<std::string>& want, const Dialog& dialog) {
+  const std::vector<std::string> got = dialog.Shown();
+  static constexpr const char* kNames[] = {"answer", "text", "title", "counter"};
+  for (std::size_t i = 0; i < 4; ++i) ExpectEq(what + " " + kNames[i], want[i], got[i]);
+}
+
+void HandOver(const Dialog& dialog, const std::string& path) {
+  const HANDLE block = CreateFileMappingA(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0, 1024, "PATH");
+  if (block == nullptr) return Fail("cannot create the block PATH");
+  char* bytes = static_cast<char*>(MapViewOfFile(block, FILE_MAP_ALL_ACCESS, 0, 0, 1024));
+  if (bytes == nullptr) {
+    CloseHandle(block);
+    return Fail("cannot map the block PATH");
+  }
+  std::memset(bytes, 0, 1024);
+  std::memcpy(bytes, path.data(), std::min<std::size_t>(path.size(), 1023));
+  dialog.Send(WM_LOADSHAREDPATH, 0, 0);
+  UnmapViewOfFile(bytes);
+  CloseHandle(block);
+}
+
+/// A DROPFILES block with wide names, as the shell builds it. A drop handle is only
+/// good in the process that receives it, so the block is placed in the dialog's
+/// address space, where the real drop's is too.
+void Drop(const Dialog& dialog, HANDLE process, const std::vector<std::wstring>& files) {
+  std::wstring names;
+  for (const std::wstring& f : files) names += f + L'\0';
+  names += L'\0';
+  std::string block(sizeof(DROPFILES) + names.size() * sizeof(wchar_t), '\0');
+  DROPFILES header{};
+  header.pFiles = sizeof(DROPFILES);
+  header.fWide = TRUE;
+  std::memcpy(block.data(), &header, sizeof header);
+  std::memcpy(block.data() + sizeof header, names.data(), names.size() * sizeof(wchar_t));
+  void* remote = VirtualAllocEx(process, nullptr, block.size(), MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE);
+  if (remote == nullptr) return Fail("cannot place the drop in the dialog's process");
+  if (!WriteProcessMemory(process, remote, block.data(), block.size(), nullptr)) {
+    VirtualFreeEx(process, remote, 0, MEM_RELEASE);
+    return Fail("cannot write the drop into the dialog's process");
+  }
+  const std::vector<std::string> before = dialog.Shown();
+  if (!PostMessageW(dialog.window(), WM_DROPFILES, reinterpret_cast<WPARAM>(remote), 0))
+    return Fail("cannot post WM_DROPFILES");
+  // A message sent now would overtake the posted one; watch the screen instead.
+  for (DWORD waited = 0; dialog.Shown() == before && waited < kStartTimeoutMs; waited += 50) Sleep(50);
+}
+
+}  // namespace talvorix::e2e

@@ -1,0 +1,73 @@
+// talvorix-e2e-hook.dll: a window-procedure hook that the driver places on the
+// dialog's thread of the real, unchanged talvorix.exe. The system loads this DLL
+// into the dialog's process and calls the hooks on the dialog's own thread, around
+// every sent message, so each WM_LOADSHAREDPATH is seen exactly when it is handled:
+// no load can slip between two looks, as it could when the driver polled the
+// screen from outside.
+
+#include <windows.h>
+
+#include <cstring>
+
+#include "dialog/resources/resource.h"
+#include "tests/dialog/win32/load_log.h"
+
+namespace {
+
+using talvorix::e2e::kLoadAnswerSize;
+using talvorix::e2e::kLoadLogCapacity;
+using talvorix::e2e::kLoadLogName;
+using talvorix::e2e::kPathBlockSize;
+using talvorix::e2e::LoadLog;
+
+/// The driver's log, opened on first use and kept while the program runs; null
+/// when the driver made none.
+LoadLog* Log() {
+  static LoadLog* log = [] {
+    const HANDLE mapping = OpenFileMappingA(FILE_MAP_ALL_ACCESS, FALSE, kLoadLogName);
+    if (mapping == nullptr) return static_cast<LoadLog*>(nullptr);
+    return static_cast<LoadLog*>(MapViewOfFile(mapping, FILE_MAP_ALL_ACCESS, 0, 0, sizeof(LoadLog)));
+  }();
+  return log;
+}
+
+/// Writes the path into the block "PATH" as any program handing over a path does.
+void WriteBlock(const char* path) {
+  const HANDLE mapping = CreateFileMappingA(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0, kPathBlockSize, "PATH");
+  if (mapping == nullptr) return;
+  if (void* view = MapViewOfFile(mapping, FILE_MAP_ALL_ACCESS, 0, 0, kPathBlockSize)) {
+    std::memset(view, 0, kPathBlockSize);
+    std::memcpy(view, path, strnlen(path, kPathBlockSize - 1));
+    UnmapViewOfFile(view);
+  }
+  CloseHandle(mapping);
+}
+
+}  // namespace
+
+/// WH_CALLWNDPROC: before the dialog handles an announcement.
+extern "C" __declspec(dllexport) LRESULT CALLBACK BeforeDialogMessage(int code, WPARAM wp, LPARAM lp) {
+  const auto* call = reinterpret_cast<const CWPSTRUCT*>(lp);
+  LoadLog* log = Log();
+  if (code == HC_ACTION && call->message == WM_LOADSHAREDPATH && log != nullptr &&
+      InterlockedExchange(&log->writeForeignPath, 0) != 0)
+    WriteBlock(log->foreignPath);
+  return CallNextHookEx(nullptr, code, wp, lp);
+}
+
+/// WH_CALLWNDPROCRET: the dialog has handled an announcement; its answer control
+/// now shows the first record of the report it loaded.
+extern "C" __declspec(dllexport) LRESULT CALLBACK AfterDialogMessage(int code, WPARAM wp, LPARAM lp) {
+  const auto* call = reinterpret_cast<const CWPRETSTRUCT*>(lp);
+  LoadLog* log = Log();
+  if (code == HC_ACTION && call->message == WM_LOADSHAREDPATH && log != nullptr) {
+    const LONG index = log->count;  // only this thread writes the log
+    if (index >= 0 && static_cast<std::size_t>(index) < kLoadLogCapacity) {
+      char* entry = log->answers[index];
+      std::memset(entry, 0, kLoadAnswerSize);
+      GetDlgItemTextA(call->hwnd, IDC_ANSWER, entry, static_cast<int>(kLoadAnswerSize));
+    }
+    InterlockedIncrement(&log->count);
+  }
+  return CallNextHookEx(nullptr, code, wp, lp);
+}
