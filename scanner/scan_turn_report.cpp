@@ -2,6 +2,8 @@
 
 #include <array>
 #include <limits>
+#include <string>
+#include <utility>
 
 #include "hall/hall_puzzle.h"
 #include "hermit/hermit_puzzle.h"
@@ -65,31 +67,24 @@ int32_t SizeArgument(std::size_t length) {
              : static_cast<int32_t>(size);
 }
 
-/// The text that both puzzle kinds gather their lines into: each line followed by one blank.
+/// The one text that both puzzle kinds gather their lines into: each line followed by
+/// one blank. An empty text is no text: appending to it starts one.
 class GatheredText {
  public:
-  bool exists() const { return exists_; }
-
   /// A new text from `line`; one that was there before is discarded.
   void Start(std::string_view line) {
-    text_.Clear();
-    text_.Append(line);
-    text_.Append(' ');
-    exists_ = true;
-    greetingFound_ = false;
-    searchedUpTo_ = 0;
+    Release();
+    Append(line);
   }
 
-  /// Grows the text by `line` and a blank; with no text yet, starts one.
+  /// Grows the text by `line` and a blank.
   void Append(std::string_view line) {
-    if (!exists_) return Start(line);
     text_.Append(line);
     text_.Append(' ');
   }
 
   void Release() {
     text_.Clear();
-    exists_ = false;
     greetingFound_ = false;
     searchedUpTo_ = 0;
   }
@@ -97,7 +92,7 @@ class GatheredText {
   /// Whether the whole text holds the hermit's greeting. The text only grows until
   /// it is released, so each call searches just the part not searched before.
   bool HoldsGreeting() {
-    if (!exists_ || greetingFound_) return greetingFound_;
+    if (greetingFound_) return true;
     const std::size_t overlap = kHermitGreeting.view().size() - 1;
     const std::size_t from = searchedUpTo_ > overlap ? searchedUpTo_ - overlap : 0;
     greetingFound_ = Find(text_.view(), kHermitGreeting, from) != kNpos;
@@ -105,86 +100,171 @@ class GatheredText {
     return greetingFound_;
   }
 
-  /// The writable NUL-terminated buffer that a puzzle borrows.
+  /// The writable NUL-terminated buffer that a puzzle borrows ("" when there is no text).
   char* buffer() { return text_.data(); }
   int32_t size() const { return SizeArgument(text_.size()); }
 
  private:
   GrowingText text_;
-  bool exists_ = false;
   bool greetingFound_ = false;
   std::size_t searchedUpTo_ = 0;
 };
 
-ResultTable Scan(LineReader& reader, const PuzzleSolvers& solvers) {
-  ResultTable table;
-  GatheredText gathered;
-  std::string read;
-  std::string previousLine;  // window mode: the previous line, already cleaned
-  std::string examined;
-  bool singleLines = false;
-  bool hermitGathering = false;
-  bool greetingSeen = false;
-  bool hermitClosing = false;
-  bool hallArmed = false;
-  bool hallGathering = false;
+/// Turns each read into the line that the tests examine. In window mode that is the
+/// previous line and this one joined by a blank, so that a phrase broken across the two
+/// is still found; once a phrase has been seen, every line is examined alone.
+class ExaminedLines {
+ public:
+  /// For the rest of the report; there is no way back to window mode.
+  void SwitchToSingleLines() { mode_ = Mode::kSingleLines; }
 
-  for (;;) {
-    const bool atEnd = reader.ReadLine(kReadLimit, &read);
-    if (singleLines) {
-      examined.assign(CleanLine(read, kReadLimit));
-    } else {
-      // The window joins the previous line and this one, so that a phrase broken
-      // across the two is still found.
-      const std::string_view line = CleanLine(read, kWindowLineLimit);
-      examined.assign(previousLine);
-      examined.push_back(' ');
-      examined.append(line);
-      previousLine.assign(line);
+  /// The line to examine for `read`, valid until the next call.
+  std::string_view Next(std::string_view read) {
+    if (mode_ == Mode::kSingleLines) {
+      examined_.assign(CleanLine(read, kReadLimit));
+      return examined_;
     }
-    const bool hasBreak = Contains(examined, kLineBreak);
-
-    if (hermitGathering) gathered.Append(examined);
-    if (Contains(examined, kHermitStart)) {
-      hermitGathering = true;
-      singleLines = true;
-      gathered.Start(examined);
-    }
-    if (hermitClosing && hasBreak) {
-      char emptyText[1] = {'\0'};
-      PuzzleResult result;
-      // A puzzle that cannot be read is dropped; the puzzles after it still count.
-      if (solvers.hermit(gathered.exists() ? gathered.buffer() : emptyText,
-                         gathered.exists() ? gathered.size() : 1, &result))
-        table.Append(result);
-      gathered.Release();
-      hermitGathering = false;
-      greetingSeen = false;
-      hermitClosing = false;
-    }
-    if (greetingSeen && hasBreak) hermitClosing = true;
-    if (gathered.HoldsGreeting()) greetingSeen = true;
-    if (hallGathering) {
-      gathered.Append(examined);
-      if (hasBreak) {
-        PuzzleResult result;
-        solvers.hall(gathered.buffer(), gathered.size(), &result);  // kept whatever the solve says
-        table.Append(result);
-        gathered.Release();
-        hallArmed = false;
-        hallGathering = false;
-      }
-    } else if (hallArmed && hasBreak) {
-      hallGathering = true;
-      gathered.Start(examined);
-    }
-    if (HoldsAncestorPhrase(examined)) {
-      hallArmed = true;
-      singleLines = true;
-    }
-    if (atEnd) break;
+    const std::string_view line = CleanLine(read, kWindowLineLimit);
+    examined_.assign(previous_);
+    examined_.push_back(' ');
+    examined_.append(line);
+    previous_.assign(line);
+    return examined_;
   }
-  return table;
+
+ private:
+  enum class Mode { kWindow, kSingleLines };
+
+  Mode mode_ = Mode::kWindow;
+  std::string previous_;  // window mode: the previous line, already cleaned
+  std::string examined_;
+};
+
+/// A Hall puzzle: an ancestor phrase arms it, the next line with a <BR> starts its text,
+/// and the following line with a <BR> completes it.
+class HallTracker {
+ public:
+  /// An ancestor phrase was seen; a puzzle that is being gathered goes on.
+  void Arm() {
+    if (stage_ == Stage::kIdle) stage_ = Stage::kArmed;
+  }
+
+  /// Starts or grows the text by `line`. True when the line completes the puzzle: its
+  /// text is ready to be handed over, and the tracker waits for the next phrase.
+  bool TakeLine(std::string_view line, bool hasBreak, GatheredText& gathered) {
+    if (stage_ == Stage::kGathering) {
+      gathered.Append(line);
+      if (!hasBreak) return false;
+      stage_ = Stage::kIdle;
+      return true;
+    }
+    if (stage_ == Stage::kArmed && hasBreak) {
+      stage_ = Stage::kGathering;
+      gathered.Start(line);
+    }
+    return false;
+  }
+
+ private:
+  enum class Stage { kIdle, kArmed, kGathering };
+
+  Stage stage_ = Stage::kIdle;
+};
+
+/// A hermit puzzle: the start phrase begins its text and every later line grows it. Once
+/// the gathered text holds the greeting, the next line with a <BR> arms the close, and
+/// the line with a <BR> after that hands the text over.
+class HermitTracker {
+ public:
+  /// Grows the puzzle's text by `line` while one is being gathered.
+  void Gather(std::string_view line, GatheredText& gathered) const {
+    if (gathering_) gathered.Append(line);
+  }
+
+  /// Begins a new text at a line that holds the start phrase; true when it did.
+  bool Start(std::string_view line, GatheredText& gathered) {
+    if (!Contains(line, kHermitStart)) return false;
+    gathering_ = true;
+    gathered.Start(line);
+    return true;
+  }
+
+  /// True when this line closes the puzzle: the caller hands the text over, and the
+  /// tracker starts again from nothing.
+  bool Closes(bool hasBreak) {
+    if (stage_ != Stage::kClosing || !hasBreak) return false;
+    *this = HermitTracker();
+    return true;
+  }
+
+  /// A line with a <BR> after the greeting arms the close; then the greeting is looked
+  /// for in the gathered text, whichever puzzle gathered it.
+  void Advance(bool hasBreak, GatheredText& gathered) {
+    if (stage_ == Stage::kGreetingSeen && hasBreak) stage_ = Stage::kClosing;
+    if (gathered.HoldsGreeting() && stage_ == Stage::kAwaitingGreeting) stage_ = Stage::kGreetingSeen;
+  }
+
+ private:
+  enum class Stage { kAwaitingGreeting, kGreetingSeen, kClosing };
+
+  bool gathering_ = false;
+  Stage stage_ = Stage::kAwaitingGreeting;
+};
+
+/// One report's scan: both trackers over the one gathered text, and the records kept.
+class ReportScan {
+ public:
+  explicit ReportScan(const PuzzleSolvers& solvers) : solvers_(solvers) {}
+
+  /// Runs the tests on one read. Their order decides how puzzles that overlap share the
+  /// gathered text, so it is part of the behaviour.
+  void TakeRead(std::string_view read) {
+    const std::string_view line = lines_.Next(read);
+    const bool hasBreak = Contains(line, kLineBreak);
+    hermit_.Gather(line, gathered_);
+    if (hermit_.Start(line, gathered_)) lines_.SwitchToSingleLines();
+    if (hermit_.Closes(hasBreak)) HandOverHermit();
+    hermit_.Advance(hasBreak, gathered_);
+    if (hall_.TakeLine(line, hasBreak, gathered_)) HandOverHall();
+    if (HoldsAncestorPhrase(line)) {
+      hall_.Arm();
+      lines_.SwitchToSingleLines();
+    }
+  }
+
+  ResultTable TakeTable() { return std::move(table_); }
+
+ private:
+  void HandOverHermit() {
+    PuzzleResult result;
+    // A puzzle that cannot be read is dropped; the puzzles after it still count.
+    if (solvers_.hermit(gathered_.buffer(), gathered_.size(), &result)) table_.Append(result);
+    gathered_.Release();
+  }
+
+  void HandOverHall() {
+    PuzzleResult result;
+    solvers_.hall(gathered_.buffer(), gathered_.size(), &result);  // kept whatever the solve says
+    table_.Append(result);
+    gathered_.Release();
+  }
+
+  const PuzzleSolvers& solvers_;
+  ExaminedLines lines_;
+  GatheredText gathered_;
+  HallTracker hall_;
+  HermitTracker hermit_;
+  ResultTable table_;
+};
+
+ResultTable Scan(LineReader& reader, const PuzzleSolvers& solvers) {
+  ReportScan scan(solvers);
+  std::string read;
+  for (bool atEnd = false; !atEnd;) {
+    atEnd = reader.ReadLine(kReadLimit, &read);
+    scan.TakeRead(read);
+  }
+  return scan.TakeTable();
 }
 
 }  // namespace
