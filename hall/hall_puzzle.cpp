@@ -61,42 +61,50 @@ void HallPuzzle::ShowNumber() {
   SetOutcome(std::string_view(digits, static_cast<std::size_t>(end - digits)), kTitleSolved);
 }
 
-bool HallPuzzle::Solve() {
-  number = 0;
+std::optional<std::string_view> HallPuzzle::CutRiddle() {
   const std::string_view gathered = riddle_ == nullptr ? std::string_view() : std::string_view(riddle_);
   const std::size_t mark = Find(gathered, kMark);
   const std::size_t start = mark == kNpos ? kNpos : mark + kSkipAfterMark;
   const std::size_t end = start > gathered.size() ? kNpos : Find(gathered, kMark, start);
-  if (end == kNpos) {  // the buffer lacks the marks around the riddle
-    SetField(result.text, "");
-    SetOutcome(kNoAnswer, kTitleUnreadable);
-    return false;
-  }
+  if (end == kNpos) return std::nullopt;
   riddle_[end] = '\0';
   riddle_ += start;
-  const std::string_view riddle = gathered.substr(start, end - start);
+  return gathered.substr(start, end - start);
+}
 
-  SetField(result.text, riddle);  // a riddle too long for the field is cut to fit
-  SetOutcome(kNoAnswer, kTitleUnreadable);
+bool HallPuzzle::SolveMatchingKinds(std::string_view riddle) {
   for (const Kind& kind : kKinds) {
     if (!kind.Matches(riddle)) continue;
-    if (!(this->*kind.solve)()) {
-      SetOutcome(kNoAnswer, kTitleUnreadable);
-      return false;
-    }
+    if (!(this->*kind.solve)()) return false;
     ShowNumber();
   }
+  return true;
+}
 
-  if (!Contains(riddle, kSequence)) return true;
-  if (!SolveSequencePuzzle()) {
-    SetOutcome(kNoAnswer, kTitleUnreadable);
-    return false;
-  }
+bool HallPuzzle::SolveSequenceKind() {
+  if (!SolveSequencePuzzle()) return false;
   if (number == kNoSolution) {
     SetOutcome(kNoAnswer, kTitleNoRule);
     return true;
   }
   ShowNumber();
+  return true;
+}
+
+bool HallPuzzle::Solve() {
+  number = 0;
+  const std::optional<std::string_view> riddle = CutRiddle();
+  if (!riddle) {  // the buffer lacks the marks around the riddle
+    SetField(result.text, "");
+    SetOutcome(kNoAnswer, kTitleUnreadable);
+    return false;
+  }
+  SetField(result.text, *riddle);  // a riddle too long for the field is cut to fit
+  SetOutcome(kNoAnswer, kTitleUnreadable);
+  if (!SolveMatchingKinds(*riddle) || (Contains(*riddle, kSequence) && !SolveSequenceKind())) {
+    SetOutcome(kNoAnswer, kTitleUnreadable);
+    return false;
+  }
   return true;
 }
 

@@ -2,6 +2,8 @@
 // A Hall riddle cut out of its gathered lines, recognised and solved.
 
 #include <cstdint>
+#include <optional>
+#include <string_view>
 
 #include "hall/riddle_reader.h"
 #include "core/puzzle_result.h"
@@ -50,6 +52,13 @@ class HallPuzzle {
   void SetOutcome(std::string_view answer, std::string_view title);
   /// Writes `number` as the answer with the solved title.
   void ShowNumber();
+  /// Ends the riddle with a terminator over its closing mark and moves the riddle's
+  /// start past the opening one; nullopt (buffer untouched) when either mark is missing.
+  std::optional<std::string_view> CutRiddle();
+  /// Runs the solver of every kind the riddle matches; false when one cannot read it.
+  bool SolveMatchingKinds(std::string_view riddle);
+  /// The number sequence, for a riddle that mentions one.
+  bool SolveSequenceKind();
 
   char* riddle_;
   int32_t size_;
