@@ -62,8 +62,9 @@ std::optional<int32_t> SecondFactor(std::span<const int32_t> x, int32_t added) {
   return u;
 }
 
-std::optional<int32_t> AlternatingFactor(std::span<const int32_t> x, const FactorWeights& w) {
-  if (x.size() < 6 || x.size() > kMaxSequenceLength || x[0] == 0) return std::nullopt;
+/// The scale o of the added term: the exact integer root of H·o² + G·o + K = 0, whose
+/// discriminant D must be a perfect square. Nothing when there is none or it is 0.
+std::optional<int32_t> AddedTermScale(std::span<const int32_t> x, const FactorWeights& w) {
   const int32_t x2Square = WrapMul(x[2], x[2]);
   const int32_t h = WrapSub(WrapMul(w.hSquare, x2Square), WrapMul(w.hCross, WrapMul(x[0], x[4])));
   if (h == 0) return std::nullopt;
@@ -77,7 +78,7 @@ std::optional<int32_t> AlternatingFactor(std::span<const int32_t> x, const Facto
   const int32_t s = SquareRoot(d);
   if (WrapMul(s, s) != d) return std::nullopt;
 
-  // o solves H·o² + G·o + K = 0; the root with + s is tried first.
+  // The root with + s is tried first.
   const int32_t twiceH = WrapMul(2, h);
   if (twiceH == 0) return std::nullopt;
   int32_t o = WrapDiv(WrapSub(s, g), twiceH);
@@ -87,6 +88,14 @@ std::optional<int32_t> AlternatingFactor(std::span<const int32_t> x, const Facto
     if (WrapMul(twiceH, o) != other) return std::nullopt;
   }
   if (o == 0) return std::nullopt;
+  return o;
+}
+
+std::optional<int32_t> AlternatingFactor(std::span<const int32_t> x, const FactorWeights& w) {
+  if (x.size() < 6 || x.size() > kMaxSequenceLength || x[0] == 0) return std::nullopt;
+  const std::optional<int32_t> scale = AddedTermScale(x, w);
+  if (!scale) return std::nullopt;
+  const int32_t o = *scale;
 
   const int32_t p = WrapDiv(WrapSub(x[1], o), x[0]);
   const int32_t qDivisor = WrapMul(w.w3, o);
