@@ -14,53 +14,53 @@ namespace talvorix {
 namespace {
 
 using hermit_test::Dwarves;
-using hermit_test::W;
+using test::Win1250;
 
 // Gathered texts as the scanner hands them over: the report's lines, each followed by a blank.
 
 // 15, 27 and 45 pass every clue; the puzzle asks for the third.
-const std::string kSimple = W(Cp1250(
-    u8"<P>Útközben egy barlang előtt haladtok el. Rábukkansz a remete odújára. "
-    u8"<BR> Üdvözöllek, ifjú galetki! Régóta nem járt erre vándor. Gondoltam egy kétjegyű számra. "
-    u8"A választ öt törpe ismeri: egy Bori, egy Dzsoki, egy Fili, egy Kili és egy Tapsi. "
-    u8"Mivel több lehetséges válasz is van, nagyság szerint sorban a harmadik lesz a "
-    u8"megfejtés.<BR> "
-    u8"Bori törpe: A szám osztható hárommal. "
-    u8"Dzsoki törpe: A válasz 60-nál kisebb. "
-    u8"Fili törpe: Az első számjegy lehet 1, 2, 3 vagy 4. "
-    u8"Kili törpe: A megoldás két számjegyének összege 10-nél kevesebb. "
-    u8"Tapsi törpe: A második számjegy nagyobb, mint az első. "
-    u8"A remete: A megfejtés páratlan szám.<BR> "));
+const std::string kSimple = Win1250(
+    "<P>Útközben egy barlang előtt haladtok el. Rábukkansz a remete odújára. "
+    "<BR> Üdvözöllek, ifjú galetki! Régóta nem járt erre vándor. Gondoltam egy kétjegyű számra. "
+    "A választ öt törpe ismeri: egy Bori, egy Dzsoki, egy Fili, egy Kili és egy Tapsi. "
+    "Mivel több lehetséges válasz is van, nagyság szerint sorban a harmadik lesz a "
+    "megfejtés.<BR> "
+    "Bori törpe: A szám osztható hárommal. "
+    "Dzsoki törpe: A válasz 60-nál kisebb. "
+    "Fili törpe: Az első számjegy lehet 1, 2, 3 vagy 4. "
+    "Kili törpe: A megoldás két számjegyének összege 10-nél kevesebb. "
+    "Tapsi törpe: A második számjegy nagyobb, mint az első. "
+    "A remete: A megfejtés páratlan szám.<BR> ");
 
 // Each speaker vouches for the next, Tapsi for Bori: all truthful (no number) or all liars (47).
-const std::string kChain = W(Cp1250(
-    u8"<P>A szurdokban Rábukkansz a remete odújára. <BR> Üdvözöllek, ifjú galetki! Ülj le a "
-    u8"tűzhöz. "
-    u8"Gondoltam egy kétjegyű számra. A választ öt törpe ismeri: egy Bori, egy Dzsoki, egy Fili, "
-    u8"egy Kili és egy Tapsi. Nem mindegyikük mond igazat.<BR> "
-    u8"Bori törpe: A szám osztható hárommal. Dzsoki törpe igazat mond. "
-    u8"Dzsoki törpe: A válasz 50-nél nagyobb. Fili törpe igazat mond. "
-    u8"Fili törpe: Az első számjegy lehet 1, 2 vagy 3. Kili törpe igazat mond. "
-    u8"Kili törpe: A megoldás két számjegyének összege 10-nél kevesebb. Tapsi törpe igazat mond. "
-    u8"Tapsi törpe: A második számjegy kisebb, mint az első. Bori törpe igazat mond. "
-    u8"A remete: A megfejtés páratlan szám.<BR> "));
+const std::string kChain = Win1250(
+    "<P>A szurdokban Rábukkansz a remete odújára. <BR> Üdvözöllek, ifjú galetki! Ülj le a "
+    "tűzhöz. "
+    "Gondoltam egy kétjegyű számra. A választ öt törpe ismeri: egy Bori, egy Dzsoki, egy Fili, "
+    "egy Kili és egy Tapsi. Nem mindegyikük mond igazat.<BR> "
+    "Bori törpe: A szám osztható hárommal. Dzsoki törpe igazat mond. "
+    "Dzsoki törpe: A válasz 50-nél nagyobb. Fili törpe igazat mond. "
+    "Fili törpe: Az első számjegy lehet 1, 2 vagy 3. Kili törpe igazat mond. "
+    "Kili törpe: A megoldás két számjegyének összege 10-nél kevesebb. Tapsi törpe igazat mond. "
+    "Tapsi törpe: A második számjegy kisebb, mint az első. Bori törpe igazat mond. "
+    "A remete: A megfejtés páratlan szám.<BR> ");
 
 // Three consistent assignments, answered by 27, no number and 84.
-const std::string kThreeWays = W(Cp1250(
-    u8"<P>A tisztáson Rábukkansz a remete odújára. <BR> Üdvözöllek, ifjú galetki! Próbára teszlek. "
-    u8"Gondoltam egy kétjegyű számra. A választ öt törpe ismeri: egy Bori, egy Dzsoki, egy Fili, "
-    u8"egy Kili és egy Tapsi. Figyelj a szavaikra!<BR> "
-    u8"Bori törpe: A második számjegy lehet 1, 3, 5 vagy 7. Dzsoki törpe és Fili törpe között van "
-    u8"igazmondó. "
-    u8"Dzsoki törpe: A válasz 40-nél kisebb. Bori törpe igazat mond. "
-    u8"Fili törpe: A megoldás két számjegyének különbsége 4-nél több. Bori törpe igazat mond. "
-    u8"Kili törpe: A szám nem osztható néggyel. Tapsi törpe hazudik. "
-    u8"Tapsi törpe: Az első számjegy nagyobb, mint a második. Kili törpe és Bori törpe között van "
-    u8"hazudós. "
-    u8"A remete: A megfejtés osztható hárommal.<BR> "));
+const std::string kThreeWays = Win1250(
+    "<P>A tisztáson Rábukkansz a remete odújára. <BR> Üdvözöllek, ifjú galetki! Próbára teszlek. "
+    "Gondoltam egy kétjegyű számra. A választ öt törpe ismeri: egy Bori, egy Dzsoki, egy Fili, "
+    "egy Kili és egy Tapsi. Figyelj a szavaikra!<BR> "
+    "Bori törpe: A második számjegy lehet 1, 3, 5 vagy 7. Dzsoki törpe és Fili törpe között van "
+    "igazmondó. "
+    "Dzsoki törpe: A válasz 40-nél kisebb. Bori törpe igazat mond. "
+    "Fili törpe: A megoldás két számjegyének különbsége 4-nél több. Bori törpe igazat mond. "
+    "Kili törpe: A szám nem osztható néggyel. Tapsi törpe hazudik. "
+    "Tapsi törpe: Az első számjegy nagyobb, mint a második. Kili törpe és Bori törpe között van "
+    "hazudós. "
+    "A remete: A megfejtés osztható hárommal.<BR> ");
 
-const std::string kSimpleText = W(Cp1250(u8"Egyszerű remete feladvány"));
-const std::string kAmbiguous = W(Cp1250(u8"Nem egyértelmű megoldás!"));
+const std::string kSimpleText = Win1250("Egyszerű remete feladvány");
+const std::string kAmbiguous = Win1250("Nem egyértelmű megoldás!");
 
 /// Every occurrence of `from` replaced by `to`; `from` must occur.
 std::string Replace(std::string text, std::string_view from, std::string_view to) {
@@ -98,10 +98,10 @@ Outcome SolveCopy(std::string_view text, int32_t size = -1) {
 
 TEST(HermitPuzzle, SolvesWholePuzzles) {
   const std::string kSeveral =
-      W(Cp1250(u8"Mivel több lehetséges válasz is van, nagyság szerint sorban a harmadik lesz a "
-               u8"megfejtés."));
-  const std::string kOdd = W(Cp1250(u8"A megfejtés páratlan szám"));
-  const std::string kAboveNinety = W(Cp1250(u8"A válasz 90-nél nagyobb"));
+      Win1250("Mivel több lehetséges válasz is van, nagyság szerint sorban a harmadik lesz a "
+               "megfejtés.");
+  const std::string kOdd = Win1250("A megfejtés páratlan szám");
+  const std::string kAboveNinety = Win1250("A válasz 90-nél nagyobb");
   const std::string kThreeTable =
       Table({"I  ,  I  ,  H", "I  ,  I  ,  H", "I  ,  I  ,  H", "I  ,  H  ,  H", "H  ,  I  ,  I"}) +
       kAmbiguous;
@@ -113,21 +113,21 @@ TEST(HermitPuzzle, SolvesWholePuzzles) {
       {"simple, the first by default", Replace(kSimple, kSeveral, ""), kSimpleText, "15"},
       {"simple, no number", Replace(kSimple, kOdd, kAboveNinety), kSimpleText, "-1"},
       // The character after "sorban a" is stepped over whatever it is.
-      {"simple, sorban az", Replace(kSimple, "a harmadik", W(Cp1250(u8"az első"))), kSimpleText,
+      {"simple, sorban az", Replace(kSimple, "a harmadik", Win1250("az első")), kSimpleText,
        "15"},
       {"simple, fourth of three", Replace(kSimple, "harmadik", "negyedik"), kSimpleText, "-1"},
       {"truth tellers, two ways", kChain,
        Table({"I  ,  H", "I  ,  H", "I  ,  H", "I  ,  H", "I  ,  H"}) + kAmbiguous, "Nincs,47"},
       {"truth tellers, one way by a hint",
-       Replace(kChain, W(Cp1250(u8"Bori törpe igazat mond.")),
-               W(Cp1250(u8"Bori törpe igazat mond. Persze Dzsoki törpe mást mond."))),
+       Replace(kChain, Win1250("Bori törpe igazat mond."),
+               Win1250("Bori törpe igazat mond. Persze Dzsoki törpe mást mond.")),
        Table({"H", "H", "H", "H", "H"}), "47"},
       {"truth tellers, three ways", kThreeWays, kThreeTable, "27,Nincs,84"},
       // An answer too long for its field is marked there and shown whole in the text.
       {"truth tellers, a long answer",
-       Replace(kThreeWays, W(Cp1250(u8"A megfejtés osztható hárommal")), kAboveNinety),
-       kThreeTable + W(Cp1250(u8"\nMegoldás : Nincs,Nincs,Nincs")),
-       "Nincs,Nincs,N" + W(Cp1250(u8"…"))},
+       Replace(kThreeWays, Win1250("A megfejtés osztható hárommal"), kAboveNinety),
+       kThreeTable + Win1250("\nMegoldás : Nincs,Nincs,Nincs"),
+       "Nincs,Nincs,N" + Win1250("…")},
   };
   for (const Case& c : kCases) {
     SCOPED_TRACE(c.name);
@@ -135,7 +135,7 @@ TEST(HermitPuzzle, SolvesWholePuzzles) {
     EXPECT_TRUE(out.solved);
     EXPECT_EQ(c.wantText, out.text);
     EXPECT_EQ(c.wantAnswer, out.answer);
-    EXPECT_EQ(W(Cp1250(u8" Remete feladány ")), out.title);
+    EXPECT_EQ(Win1250(" Remete feladány "), out.title);
   }
 }
 
@@ -145,14 +145,14 @@ TEST(HermitPuzzle, Hints) {
     int32_t hint;
   };
   const Case kCases[] = {
-      {W(Cp1250(u8"Persze Fili törpe téved. ")), 7},
-      {W(Cp1250(u8"Valószínűleg Fili törpe a bölcs. ")), 2},
-      {W(Cp1250(u8"Persze Valószínűleg Fili törpe a bölcs. ")), 7},
+      {Win1250("Persze Fili törpe téved. "), 7},
+      {Win1250("Valószínűleg Fili törpe a bölcs. "), 2},
+      {Win1250("Persze Valószínűleg Fili törpe a bölcs. "), 7},
   };
   for (const Case& c : kCases) {
     SCOPED_TRACE(c.sentence);
-    std::string text = Replace(kChain, W(Cp1250(u8"Dzsoki törpe igazat mond. ")),
-                               W(Cp1250(u8"Dzsoki törpe igazat mond. ")) + c.sentence);
+    std::string text = Replace(kChain, Win1250("Dzsoki törpe igazat mond. "),
+                               Win1250("Dzsoki törpe igazat mond. ") + c.sentence);
     HermitPuzzle puzzle(text.data(), 0);
     EXPECT_TRUE(puzzle.Solve());
     EXPECT_EQ(c.hint, puzzle.statement(0).hint);
@@ -162,41 +162,41 @@ TEST(HermitPuzzle, Hints) {
 
 TEST(HermitPuzzle, Failures) {
   const std::string kList =
-      W(Cp1250(u8"A választ öt törpe ismeri: egy Bori, egy Dzsoki, egy Fili, egy Kili"));
-  const std::string kNotFound = W(Cp1250(u8"\nNem találom az állítását"));
-  const std::string kSeveral = W(Cp1250(u8"Mivel több lehetséges válasz is van, "));
+      Win1250("A választ öt törpe ismeri: egy Bori, egy Dzsoki, egy Fili, egy Kili");
+  const std::string kNotFound = Win1250("\nNem találom az állítását");
+  const std::string kSeveral = Win1250("Mivel több lehetséges válasz is van, ");
   struct Case {
     std::string name, text, want;
   };
   const Case kCases[] = {
-      {"empty", "", W(Cp1250(u8"A választ öt"))},
-      {"kind word at the end", W(Cp1250(u8"A választ öt törpe")), " "},
-      {"no list", W(Cp1250(u8"A választ öt törpe ismeri: Bori.")), "egy"},
+      {"empty", "", Win1250("A választ öt")},
+      {"kind word at the end", Win1250("A választ öt törpe"), " "},
+      {"no list", Win1250("A választ öt törpe ismeri: Bori."), "egy"},
       {"no blank after name 3", kList + ".", " "},
       {"unreadable ordinal", Replace(kSimple, "harmadik", "sokadik"),
-       W(Cp1250(u8"sokadik\nNem tudtam számmá alakítani"))},
-      {"a speaker missing", Replace(kSimple, W(Cp1250(u8"Kili törpe:")), W(Cp1250(u8"Kili manó:"))),
+       Win1250("sokadik\nNem tudtam számmá alakítani")},
+      {"a speaker missing", Replace(kSimple, Win1250("Kili törpe:"), Win1250("Kili manó:")),
        Dwarves()[3] + kNotFound},
       {"several answers named after the speakers",
-       Replace(kSimple, kSeveral, "") + kSeveral + W(Cp1250(u8"sorban a második lesz. ")),
+       Replace(kSimple, kSeveral, "") + kSeveral + Win1250("sorban a második lesz. "),
        Dwarves()[0] + kNotFound},
       {"no colon",
-       Replace(Replace(kSimple, W(Cp1250(u8"Tapsi törpe:")), W(Cp1250(u8"Tapsi törpe"))),
+       Replace(Replace(kSimple, Win1250("Tapsi törpe:"), Win1250("Tapsi törpe")),
                "remete:", "remete"),
        ":"},
-      {"a speaker's clue", Replace(kSimple, W(Cp1250(u8" 10-nél kevesebb")), " 10"),
-       W(Cp1250(u8"A megoldás két számjegyének összege 10\nNem sikerult értelmezni /megoldas/"))},
-      {"no hermit", Replace(kSimple, "A remete:", W(Cp1250(u8"Az öreg:"))), "remete" + kNotFound},
+      {"a speaker's clue", Replace(kSimple, Win1250(" 10-nél kevesebb"), " 10"),
+       Win1250("A megoldás két számjegyének összege 10\nNem sikerult értelmezni /megoldas/")},
+      {"no hermit", Replace(kSimple, "A remete:", Win1250("Az öreg:")), "remete" + kNotFound},
       {"three statements not recognised",
-       Replace(Replace(kThreeWays, W(Cp1250(u8" Bori törpe igazat mond.")), ""),
-               W(Cp1250(u8" Tapsi törpe hazudik.")), ""),
+       Replace(Replace(kThreeWays, Win1250(" Bori törpe igazat mond."), ""),
+               Win1250(" Tapsi törpe hazudik."), ""),
        "3"},
       {"a statement naming nobody counts as not recognised",
-       Replace(kChain, W(Cp1250(u8" Dzsoki törpe igazat mond.")), " Mindenki igazat mond."), "1"},
+       Replace(kChain, Win1250(" Dzsoki törpe igazat mond."), " Mindenki igazat mond."), "1"},
       {"no consistent assignment",
-       Replace(kChain, W(Cp1250(u8"3. Kili törpe")),
-               W(Cp1250(u8"3. Fili törpe hazudik. Kili törpe"))),
-       W(Cp1250(u8"A megfejtés páratlan számNem lehet megoldani\nI/H ??"))},
+       Replace(kChain, Win1250("3. Kili törpe"),
+               Win1250("3. Fili törpe hazudik. Kili törpe")),
+       Win1250("A megfejtés páratlan számNem lehet megoldani\nI/H ??")},
   };
   for (const Case& c : kCases) {
     SCOPED_TRACE(c.name);

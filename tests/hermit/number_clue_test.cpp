@@ -11,7 +11,7 @@
 namespace talvorix {
 namespace {
 
-using hermit_test::W;
+using test::Win1250;
 
 TEST(ParseNumberClue, Read) {
   struct Case {
@@ -19,26 +19,26 @@ TEST(ParseNumberClue, Read) {
     NumberClue want;  // relation or value 9: left as it was
   };
   const Case kCases[] = {
-      {W(Cp1250(u8"A szám osztható hárommal")), {kDivisibleBy, 9, 3}},
-      {W(Cp1250(u8"A megoldás nem osztható néggyel")), {kNotDivisibleBy, 9, 4}},
-      {W(Cp1250(u8"A szám osztható hattal, de kettővel nem")),
+      {Win1250("A szám osztható hárommal"), {kDivisibleBy, 9, 3}},
+      {Win1250("A megoldás nem osztható néggyel"), {kNotDivisibleBy, 9, 4}},
+      {Win1250("A szám osztható hattal, de kettővel nem"),
        {kDivisibleBy, 9, 6}},  // the whole rest is read
-      {W(Cp1250(u8"A válasz 45-nél kisebb")), {kAnswerCompare, kLess, 45}},
-      {W(Cp1250(u8"A válasz 60-nál nem nagyobb, hanem kisebb")), {kAnswerCompare, kLess, 60}},
-      {W(Cp1250(u8"A válasz 70 vagy kisebb, pontosan")),
+      {Win1250("A válasz 45-nél kisebb"), {kAnswerCompare, kLess, 45}},
+      {Win1250("A válasz 60-nál nem nagyobb, hanem kisebb"), {kAnswerCompare, kLess, 60}},
+      {Win1250("A válasz 70 vagy kisebb, pontosan"),
        {kAnswerCompare, kNotGreater, 70}},  // no hyphen
-      {W(Cp1250(u8"A megoldás két számjegyének összege 9-nél több")), {kDigitSum, kGreater, 9}},
-      {W(Cp1250(u8"A megoldás két számjegyének különbsége hatnál pontosan kevesebb")),
+      {Win1250("A megoldás két számjegyének összege 9-nél több"), {kDigitSum, kGreater, 9}},
+      {Win1250("A megoldás két számjegyének különbsége hatnál pontosan kevesebb"),
        {kDigitDifference, kNotGreater, 6}},
-      {W(Cp1250(u8"A második számjegy kisebb, mint az első")), {kDigitOrder, kGreater, 9}},
-      {W(Cp1250(u8"A második számjegy kisebb vagy ugyanannyi, mint az első")),
+      {Win1250("A második számjegy kisebb, mint az első"), {kDigitOrder, kGreater, 9}},
+      {Win1250("A második számjegy kisebb vagy ugyanannyi, mint az első"),
        {kDigitOrder, kNotLess, 9}},
-      {W(Cp1250(u8"Az első számjegy lehet 3, 5 vagy 7")), {kFirstDigitIn, 9, 753}},
-      {W(Cp1250(u8"A második számjegy lehet 1, 2, 3 vagy 0")), {kSecondDigitIn, 9, 3210}},
-      {W(Cp1250(u8"Az első számjegy lehet:  2,4 vagy 6")),
+      {Win1250("Az első számjegy lehet 3, 5 vagy 7"), {kFirstDigitIn, 9, 753}},
+      {Win1250("A második számjegy lehet 1, 2, 3 vagy 0"), {kSecondDigitIn, 9, 3210}},
+      {Win1250("Az első számjegy lehet:  2,4 vagy 6"),
        {kFirstDigitIn, 9, 642}},  // one character skipped
       // Row 3 reads 1 ("egy"), then the even-number row writes kind and value.
-      {W(Cp1250(u8"A válasz egy páros szám, 40-nél nagyobb")), {kDivisibleBy, kGreater, 2}},
+      {Win1250("A válasz egy páros szám, 40-nél nagyobb"), {kDivisibleBy, kGreater, 2}},
   };
   for (const Case& c : kCases) {
     SCOPED_TRACE(c.sentence);
@@ -51,14 +51,14 @@ TEST(ParseNumberClue, Read) {
 
 TEST(ParseNumberClue, Rejected) {
   const std::string kSentences[] = {
-      W(Cp1250(u8"A válasz 45")),                            // no comparison word
-      W(Cp1250(u8"A megoldás két számjegyének összege 9")),  // neither "több" nor "kevesebb"
-      W(Cp1250(u8"A szám osztható")),                        // nothing after the anchor
-      W(Cp1250(u8"A szám osztható -3-mal")),
-      W(Cp1250(u8"Az első számjegy lehet 3 vagy 5")),                        // no comma
-      W(Cp1250(u8"Az első számjegy lehet 3, 5, 7")),                         // no "vagy"
-      W(Cp1250(u8"A szám nem osztható -2-vel, A megfejtés páratlan szám")),  // stops at once
-      std::string("Ez nem segit\0", 13) + W(Cp1250(u8"A szám osztható 3")),
+      Win1250("A válasz 45"),                            // no comparison word
+      Win1250("A megoldás két számjegyének összege 9"),  // neither "több" nor "kevesebb"
+      Win1250("A szám osztható"),                        // nothing after the anchor
+      Win1250("A szám osztható -3-mal"),
+      Win1250("Az első számjegy lehet 3 vagy 5"),                        // no comma
+      Win1250("Az első számjegy lehet 3, 5, 7"),                         // no "vagy"
+      Win1250("A szám nem osztható -2-vel, A megfejtés páratlan szám"),  // stops at once
+      std::string("Ez nem segit\0", 13) + Win1250("A szám osztható 3"),
   };
   for (const std::string& sentence : kSentences) {
     SCOPED_TRACE(sentence);

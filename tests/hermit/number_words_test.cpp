@@ -9,7 +9,7 @@
 namespace talvorix {
 namespace {
 
-using hermit_test::W;
+using test::Win1250;
 
 TEST(ReadNumber, DigitsThenWords) {
   struct Case {
@@ -20,10 +20,10 @@ TEST(ReadNumber, DigitsThenWords) {
       {"12-vel", 12}, {" 7", 7}, {"-5", -5}, {"45 kett", 45},  // digits win over words
       {"4294967297", 1},                                        // 32-bit wrap-around
       {"0-val", 0}, {" 0", kNoNumber}, {"-0", kNoNumber}, {"4294967296", kNoNumber},
-      {W(Cp1250(u8"hárommal")), 3}, {"negyedik", 4}, {"hetedik", 7}, {W(Cp1250(u8"első")), 1},
-      {W(Cp1250(u8"második")), 2}, {W(Cp1250(u8"ötödik")), 5}, {"tizedik", kNoNumber},
-      {W(Cp1250(u8"kettő vagy három")), 3}, {W(Cp1250(u8"három vagy kettő")), 3},  // later row wins
-      {W(Cp1250(u8"tizenkettő")), 2}, {W(Cp1250(u8"megoldás")), 1}, {"sok", kNoNumber},
+      {Win1250("hárommal"), 3}, {"negyedik", 4}, {"hetedik", 7}, {Win1250("első"), 1},
+      {Win1250("második"), 2}, {Win1250("ötödik"), 5}, {"tizedik", kNoNumber},
+      {Win1250("kettő vagy három"), 3}, {Win1250("három vagy kettő"), 3},  // later row wins
+      {Win1250("tizenkettő"), 2}, {Win1250("megoldás"), 1}, {"sok", kNoNumber},
       {"harom", kNoNumber},  // an accented letter matches only itself
       {std::string("\0kett", 5), kNoNumber},
   };

@@ -12,14 +12,14 @@ namespace talvorix {
 namespace {
 
 using hermit_test::Dwarves;
-using hermit_test::W;
+using test::Win1250;
 
 TEST(FindFirstSpeaker, LowerIndexOnTie) {
   SpeakerNames names = Dwarves();
-  EXPECT_EQ(2, FindFirstSpeaker(W(Cp1250(u8"Fili törpe és Bori törpe")), names));
+  EXPECT_EQ(2, FindFirstSpeaker(Win1250("Fili törpe és Bori törpe"), names));
   EXPECT_EQ(kNoSpeaker, FindFirstSpeaker("Fili es Bori", names));
   names[3] = "Bori";  // starts where speaker 0's full name starts
-  EXPECT_EQ(0, FindFirstSpeaker(W(Cp1250(u8"x Bori törpe")), names));
+  EXPECT_EQ(0, FindFirstSpeaker(Win1250("x Bori törpe"), names));
 }
 
 TEST(ReadStatement, KindsAndSpeakers) {
@@ -28,16 +28,16 @@ TEST(ReadStatement, KindsAndSpeakers) {
     Statement want;
   };
   const Case kCases[] = {
-      {W(Cp1250(u8" Dzsoki törpe hallotta, hogy Kili törpe hazudik")),
+      {Win1250(" Dzsoki törpe hallotta, hogy Kili törpe hazudik"),
        {kHeard, 1, 3, kNoSpeaker, 1}},
-      {W(Cp1250(u8" Tapsi törpe igazat mond")),
+      {Win1250(" Tapsi törpe igazat mond"),
        {kTellsTruth, 4, 9, kNoSpeaker, 0}},  // speaker2 kept
-      {W(Cp1250(u8" Fili törpe igazat mond, Bori törpe hazudik")), {kLies, 2, 9, kNoSpeaker, 0}},
-      {W(Cp1250(u8" Fili törpe és Tapsi törpe állításai mindig ellentétesek")),
+      {Win1250(" Fili törpe igazat mond, Bori törpe hazudik"), {kLies, 2, 9, kNoSpeaker, 0}},
+      {Win1250(" Fili törpe és Tapsi törpe állításai mindig ellentétesek"),
        {kAlwaysOpposite, 2, 4, kNoSpeaker, 0}},
-      {W(Cp1250(u8" Kili törpe és Bori törpe között van igazmondó")),
+      {Win1250(" Kili törpe és Bori törpe között van igazmondó"),
        {kTruthTellerAmong, 3, 0, kNoSpeaker, 0}},
-      {W(Cp1250(u8" Fili törpe, igen, Fili törpe és Bori törpe mindig egyetértenek")),
+      {Win1250(" Fili törpe, igen, Fili törpe és Bori törpe mindig egyetértenek"),
        {kAlwaysAgree, 2, 2, kNoSpeaker, 0}},
   };
   for (const Case& c : kCases) {
@@ -59,17 +59,17 @@ TEST(ReadStatement, Failures) {
     int32_t kind;
   };
   const Case kCases[] = {
-      {" Mindenki igazat mond", W(Cp1250(u8"Hibás mondat : \nigazat mond")), kTellsTruth},
-      {W(Cp1250(u8" Fili törpe hallotta, hogy Bori törpe dalol")), "Hiba a hallotta mondatban",
+      {" Mindenki igazat mond", Win1250("Hibás mondat : \nigazat mond"), kTellsTruth},
+      {Win1250(" Fili törpe hallotta, hogy Bori törpe dalol"), "Hiba a hallotta mondatban",
        kHeard},
-      {W(Cp1250(u8" Valakik között van igazmondó")),
-       W(Cp1250(u8"Hibás mondat : \náközött van igazmondó")), kTruthTellerAmong},
-      {W(Cp1250(u8" Tapsi törpe és más között van igazmondó")),
-       W(Cp1250(u8"Hibás mondat : \nközött van igazmondó")), kTruthTellerAmong},
+      {Win1250(" Valakik között van igazmondó"),
+       Win1250("Hibás mondat : \náközött van igazmondó"), kTruthTellerAmong},
+      {Win1250(" Tapsi törpe és más között van igazmondó"),
+       Win1250("Hibás mondat : \nközött van igazmondó"), kTruthTellerAmong},
       // A failure stops the later tests, here the one for "hallotta".
-      {W(Cp1250(u8" Aki hazudik, mindig egyetértenek, Kili törpe hallotta")),
-       W(Cp1250(u8"Hibás mondat : \nmindig egyetértenek")), kAlwaysAgree},
-      {W(Cp1250(u8" Dzsoki törpe: A szám osztható hárommal")), "", kLiarAmong},
+      {Win1250(" Aki hazudik, mindig egyetértenek, Kili törpe hallotta"),
+       Win1250("Hibás mondat : \nmindig egyetértenek"), kAlwaysAgree},
+      {Win1250(" Dzsoki törpe: A szám osztható hárommal"), "", kLiarAmong},
   };
   for (const Case& c : kCases) {
     SCOPED_TRACE(c.sentence);

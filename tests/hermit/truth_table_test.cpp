@@ -11,11 +11,11 @@ namespace talvorix {
 namespace {
 
 using hermit_test::Dwarves;
-using hermit_test::W;
+using test::Win1250;
 
 TEST(WriteTruthTable, AnswerFieldBoundary) {
   const TruthSet three{{{1, 1, 1, 1, 1}, {2, 1, 1, 1, 1}, {2, 2, 1, 1, 1}}};
-  const std::string kTableEnd = W(Cp1250(u8"Tapsi törpe  :  I  ,  I  ,  I\nNem egyértelmű megoldás!"));
+  const std::string kTableEnd = Win1250("Tapsi törpe  :  I  ,  I  ,  I\nNem egyértelmű megoldás!");
   struct Case {
     std::vector<int32_t> numbers;
     std::string answer, textEnd;
@@ -23,8 +23,8 @@ TEST(WriteTruthTable, AnswerFieldBoundary) {
   const Case kCases[] = {
       {{12, -1, -1}, "12,Nincs,Nincs", kTableEnd},  // fourteen characters fit
       {{-1, -1, 12}, "Nincs,Nincs,12", kTableEnd},
-      {{-1, -1, -1}, "Nincs,Nincs,N" + W(Cp1250(u8"…")),
-       kTableEnd + W(Cp1250(u8"\nMegoldás : Nincs,Nincs,Nincs"))},
+      {{-1, -1, -1}, "Nincs,Nincs,N" + Win1250("…"),
+       kTableEnd + Win1250("\nMegoldás : Nincs,Nincs,Nincs")},
   };
   for (const Case& c : kCases) {
     SCOPED_TRACE(c.answer);
