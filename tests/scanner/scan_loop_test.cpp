@@ -7,16 +7,17 @@
 
 #include "core/cp1250.h"
 #include "scanner/scan_turn_report.h"
+#include "tests/core/win1250.h"
 
 namespace talvorix {
 namespace {
 
-std::string W(std::string_view utf8) { return Utf8ToCp1250(utf8).value(); }
+using test::Win1250;
 
 /// Report bytes from UTF-8 lines, each ended by a line feed.
 std::string Report(std::initializer_list<std::string_view> lines) {
   std::string bytes;
-  for (std::string_view line : lines) bytes += W(line) + "\n";
+  for (std::string_view line : lines) bytes += Win1250(line) + "\n";
   return bytes;
 }
 
@@ -102,13 +103,42 @@ const std::vector<Case>& Cases() {
       {"a trailing line feed appends one blank to an open puzzle",
        Report({"Rábukkansz a remete odújára.", "<BR> Üdvözöllek, ifjú galetki!", "x<BR>"}), {}, {}},
       {"a line's text ends at its first NUL",
-       std::string("Egy \0", 5) + W("ős!\nEgy ős!\na<BR>\nb") + std::string("\0<BR>\nc<BR>\n", 11),
+       std::string("Egy \0", 5) + Win1250("ős!\nEgy ős!\na<BR>\nb") + std::string("\0<BR>\nc<BR>\n", 11),
        {"hall:a<BR> b c<BR> "},
        {"hall:a<BR> b c<BR> "}},
       {"a hermit start inside a Hall puzzle shares its one gathered text",
        Report({"Egy ős!", "a<BR>", "Rábukkansz a remete odújára.", "b<BR>", "c"}),
        {"hall:Rábukkansz a remete odújára. Rábukkansz a remete odújára. b<BR> b<BR> "},
        {"hall:Rábukkansz a remete odújára. Rábukkansz a remete odújára. b<BR> b<BR> "}},
+      // How the two kinds take turns at their one gathered text.
+      {"an ancestor phrase inside a Hall puzzle arms nothing after it",
+       Report({"Egy ős!", "a<BR>", "Egy ősöd!", "b<BR>", "c<BR>", "d<BR>"}),
+       {"hall:a<BR> Egy ősöd! b<BR> "},
+       {"hall:a<BR> Egy ősöd! b<BR> "}},
+      {"<BR> lines before the greeting do not close a hermit puzzle",
+       Report({"Rábukkansz a remete odújára.", "a<BR>", "b<BR>", "<BR> Üdvözöllek, ifjú galetki!", "c<BR>",
+               "d<BR>", "e<BR>"}),
+       {"hermit: Rábukkansz a remete odújára. a<BR> b<BR> <BR> Üdvözöllek, ifjú galetki! c<BR> d<BR> "},
+       {"hermit: Rábukkansz a remete odújára. a<BR> b<BR> <BR> Üdvözöllek, ifjú galetki! c<BR> d<BR> "}},
+      {"a start phrase on the closing line replaces the text handed over",
+       Report({"Rábukkansz a remete odújára.", "<BR> Üdvözöllek, ifjú galetki!", "x<BR>",
+               "Rábukkansz a remete odújára. y<BR>", "z<BR>", "w<BR>"}),
+       {"hermit:Rábukkansz a remete odújára. y<BR> "},
+       {"hermit:Rábukkansz a remete odújára. y<BR> "}},
+      {"a Hall puzzle started inside a hermit puzzle takes the text; the hermit's starts again after it",
+       Report({"Egy ős!", "Rábukkansz a remete odújára.", "a<BR>", "b<BR>", "<BR> Üdvözöllek, ifjú galetki!",
+               "c<BR>", "d<BR>"}),
+       {"hall:a<BR> b<BR> b<BR> ", "hermit:<BR> Üdvözöllek, ifjú galetki! c<BR> d<BR> "},
+       {"hall:a<BR> b<BR> b<BR> ", "hermit:<BR> Üdvözöllek, ifjú galetki! c<BR> d<BR> "}},
+      {"a hermit close hands over the Hall text that took its place, before the Hall puzzle takes the line",
+       Report({"Rábukkansz a remete odújára.", "<BR> Üdvözöllek, ifjú galetki!", "Egy ős!", "a<BR>", "b<BR>",
+               "c<BR>"}),
+       {"hermit:a<BR> b<BR> ", "hall:b<BR> "},
+       {"hermit:a<BR> b<BR> ", "hall:b<BR> "}},
+      {"the greeting in a Hall text closes a hermit puzzle that never started, with an empty text",
+       Report({"Egy ős!", "x<BR>", "Üdvözöllek, ifjú galetki!", "y", "z<BR>", "w<BR>", "v<BR>"}),
+       {"hall:x<BR> Üdvözöllek, ifjú galetki! y z<BR> ", "hermit:"},
+       {"hall:x<BR> Üdvözöllek, ifjú galetki! y z<BR> ", "hermit:"}},
   };
   return kCases;
 }
@@ -135,7 +165,7 @@ TEST(ScanLoop, LineLimitsDependOnTheMode) {
     std::string report;
     int32_t count;
   };
-  const std::string phrase = W("Egy ős!");
+  const std::string phrase = Win1250("Egy ős!");
   const LimitCase kCases[] = {
       {"phrase ending at character 298 of the first line",
        std::string(298 - phrase.size(), 'x') + phrase + "\na<BR>\nb<BR>\n", 1},
