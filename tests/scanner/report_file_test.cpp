@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "scanner/scan_turn_report.h"
+#include "tests/core/win1250.h"
 #include "tests/scanner/report_fixtures.h"
 
 namespace talvorix {
@@ -24,7 +25,7 @@ namespace {
 using namespace std::chrono_literals;
 
 /// One Hall riddle: the scan keeps exactly one record for it.
-const std::string kOneRiddle = "Egy \xF5s!\r\nK\xE9rd\xE9s:<BR>\r\nMennyi 2 meg 2?<BR>\r\n";
+const std::string kOneRiddle = test::Win1250("Egy ős!\r\nKérdés:<BR>\r\nMennyi 2 meg 2?<BR>\r\n");
 
 /// Every byte the file gives, read in pieces of `piece` bytes.
 std::string ReadRest(ReportFile& file, std::size_t piece = 1 << 16) {

@@ -16,6 +16,7 @@
 #include <thread>
 
 #include "scanner/scan_turn_report.h"
+#include "tests/core/win1250.h"
 #include "tests/scanner/report_fixtures.h"
 
 namespace talvorix {
@@ -25,7 +26,7 @@ namespace fs = std::filesystem;
 using namespace std::chrono_literals;
 
 /// One Hall riddle (Windows-1250): the scan keeps exactly one record for it.
-const std::string kOneRiddle = "\r\nEgy \xF5s!\r\nK\xE9rd\xE9s:<BR>\r\nMennyi 2 meg 2?<BR>\r\n";
+const std::string kOneRiddle = test::Win1250("\r\nEgy ős!\r\nKérdés:<BR>\r\nMennyi 2 meg 2?<BR>\r\n");
 
 /// ScanTurnReport on a thread of its own: its count, or nullopt when it took over a second.
 std::optional<int32_t> ScanWithinASecond(const std::string& path, std::optional<uint64_t> byteLimit = std::nullopt) {
