@@ -10,16 +10,15 @@
 #include <string_view>
 
 #include "hall/hall_puzzle.h"
-#include "core/cp1250.h"
+#include "tests/core/win1250.h"
 
 namespace talvorix::hall_test {
 
-inline constexpr auto kSolvedTitle = Cp1250(u8" Csarnok feladvány ");
-inline constexpr auto kUnreadableTitle = Cp1250(u8" Nem tudtam értelmezni ");
-inline constexpr auto kNoRuleTitle = Cp1250(u8" Nem találtam megoldást ");
+using test::Win1250;
 
-/// UTF-8 test text as Windows-1250 bytes.
-inline std::string Bytes(std::string_view utf8) { return Utf8ToCp1250(utf8).value(); }
+inline const std::string kSolvedTitle = Win1250(" Csarnok feladvány ");
+inline const std::string kUnreadableTitle = Win1250(" Nem tudtam értelmezni ");
+inline const std::string kNoRuleTitle = Win1250(" Nem találtam megoldást ");
 
 /// The pattern with each '#' replaced by the next of the numbers.
 inline std::string Fill(std::string_view pattern, std::initializer_list<std::string_view> numbers) {
@@ -67,13 +66,13 @@ inline Outcome SolveBuffer(std::string_view gathered) {
 /// A riddle (Windows-1250) as the scanner gathers it: words and a mark with its line's
 /// blank before it, a mark and more words after it.
 inline std::string Gathered(std::string_view riddle) {
-  return Bytes("Megszólal egy ős szelleme:<BR> ") + std::string(riddle) + "<BR> " + Bytes("Mit felelsz? ");
+  return Win1250("Megszólal egy ős szelleme:<BR> ") + std::string(riddle) + "<BR> " + Win1250("Mit felelsz? ");
 }
 
 /// Solves a UTF-8 riddle set between marks; the text field must hold exactly the riddle.
 inline void ExpectOutcome(std::string_view utf8Riddle, std::string_view answer, std::string_view title,
                           bool solved) {
-  const std::string riddle = Bytes(utf8Riddle);
+  const std::string riddle = Win1250(utf8Riddle);
   const Outcome out = SolveBuffer(Gathered(riddle));
   EXPECT_EQ(out.text, riddle);
   EXPECT_EQ(out.answer, answer);
@@ -84,7 +83,7 @@ inline void ExpectOutcome(std::string_view utf8Riddle, std::string_view answer, 
 /// As ExpectOutcome; an answer of "?" means the riddle was recognised but not read.
 inline void ExpectAnswer(std::string_view utf8Riddle, std::string_view answer) {
   const bool unread = answer == "?";
-  ExpectOutcome(utf8Riddle, answer, unread ? kUnreadableTitle.view() : kSolvedTitle.view(), !unread);
+  ExpectOutcome(utf8Riddle, answer, unread ? kUnreadableTitle : kSolvedTitle, !unread);
 }
 
 }  // namespace talvorix::hall_test
