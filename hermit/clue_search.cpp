@@ -102,7 +102,7 @@ int32_t SolveNumberClues(const ClueSlots& clues, int32_t wantedOrdinal) {
 
 int32_t SolveNumberCluesFor(ClueSlots* clues, const TruthRow& row, int32_t wantedOrdinal) {
   for (std::size_t i = 0; i < row.size(); ++i)
-    if (row[i] != kTruthful) NegateNumberClue(&(*clues)[i]);  // undecided counts as a liar
+    if (row[i] != Truth::kTruthful) NegateNumberClue(&(*clues)[i]);  // undecided counts as a liar
   return SolveNumberClues(*clues, wantedOrdinal);
 }
 

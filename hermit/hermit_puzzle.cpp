@@ -125,31 +125,43 @@ bool HermitPuzzle::ReadWantedOrdinal(std::string_view text, std::size_t* pos) {
 
 bool HermitPuzzle::ReadSpeakers(std::string_view text, std::size_t* pos, int32_t* unrecognised) {
   for (int32_t j = 0; j < kSpeakerCount; ++j) {
-    const std::size_t at = Find(text, names_[static_cast<std::size_t>(j)], *pos);
-    if (at == kNpos) return Fail(names_[static_cast<std::size_t>(j)], kNoStatement);
-    const std::size_t colon = Find(text, ":", at);
-    if (colon == kNpos) return Fail(":");
-    const std::size_t clueBegin = SkipBlanks(text, colon + 1);
-    const std::size_t clueEnd = Find(text, ".", clueBegin);
-    if (clueEnd == kNpos) return Fail(".");
-    const std::string_view clue = text.substr(clueBegin, clueEnd - clueBegin);
-    if (!ParseNumberClue(clue, &clues_[static_cast<std::size_t>(j)]))
-      return Fail(clue, kSpeakerClueUnread);
-
+    std::size_t clueEnd = 0;
+    if (!ReadSpeakerClue(text, *pos, j, &clueEnd)) return false;
     const std::size_t statementBegin = clueEnd + 1;
-    const std::size_t statementEnd = Find(text, ".", statementBegin);
-    if (statementEnd == kNpos) return Fail(".");
-    ++*unrecognised;
-    if (ReadStatementOf(text.substr(statementBegin, statementEnd - statementBegin), j)) {
-      --*unrecognised;
-      const std::size_t hintBegin = statementEnd + 1;
-      const std::size_t hintEnd = Find(text, ".", hintBegin);
-      if (hintEnd == kNpos) return Fail(".");
-      ReadHint(text.substr(hintBegin, hintEnd - hintBegin), j);
-    }
+    if (!ReadSpeakerStatement(text, statementBegin, j, unrecognised)) return false;
     // The next speaker is looked for from the start of this statement, which may name him.
     *pos = statementBegin;
   }
+  return true;
+}
+
+bool HermitPuzzle::ReadSpeakerClue(std::string_view text, std::size_t pos, int32_t j,
+                                   std::size_t* clueEnd) {
+  const std::string& name = names_[static_cast<std::size_t>(j)];
+  const std::size_t at = Find(text, name, pos);
+  if (at == kNpos) return Fail(name, kNoStatement);
+  const std::size_t colon = Find(text, ":", at);
+  if (colon == kNpos) return Fail(":");
+  const std::size_t clueBegin = SkipBlanks(text, colon + 1);
+  *clueEnd = Find(text, ".", clueBegin);
+  if (*clueEnd == kNpos) return Fail(".");
+  const std::string_view clue = text.substr(clueBegin, *clueEnd - clueBegin);
+  if (!ParseNumberClue(clue, &clues_[static_cast<std::size_t>(j)]))
+    return Fail(clue, kSpeakerClueUnread);
+  return true;
+}
+
+bool HermitPuzzle::ReadSpeakerStatement(std::string_view text, std::size_t begin, int32_t j,
+                                        int32_t* unrecognised) {
+  const std::size_t end = Find(text, ".", begin);
+  if (end == kNpos) return Fail(".");
+  ++*unrecognised;
+  if (!ReadStatementOf(text.substr(begin, end - begin), j)) return true;
+  --*unrecognised;
+  const std::size_t hintBegin = end + 1;
+  const std::size_t hintEnd = Find(text, ".", hintBegin);
+  if (hintEnd == kNpos) return Fail(".");
+  ReadHint(text.substr(hintBegin, hintEnd - hintBegin), j);
   return true;
 }
 
@@ -162,12 +174,11 @@ bool HermitPuzzle::ReadStatementOf(std::string_view sentence, int32_t j) {
 }
 
 void HermitPuzzle::ReadHint(std::string_view sentence, int32_t j) {
-  Statement& statement = statements_[static_cast<std::size_t>(j)];
-  if (Contains(sentence, kProbably)) statement.hint = FindFirstSpeaker(sentence, names_);
-  if (Contains(sentence, kOfCourse)) {
-    const int32_t liar = FindFirstSpeaker(sentence, names_);
-    if (liar != kNoSpeaker) statement.hint = liar + kSpeakerCount;
-  }
+  const int32_t named = FindFirstSpeaker(sentence, names_);
+  if (named == kNoSpeaker) return;
+  Hint& hint = statements_[static_cast<std::size_t>(j)].hint;
+  if (Contains(sentence, kProbably)) hint = Hint{named, Truth::kTruthful};
+  if (Contains(sentence, kOfCourse)) hint = Hint{named, Truth::kLiar};  // wins over kProbably
 }
 
 bool HermitPuzzle::ReadHermitClue(std::string_view text, std::size_t pos, std::string_view* clue) {

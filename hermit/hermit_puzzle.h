@@ -46,13 +46,20 @@ class HermitPuzzle {
   bool ReadNameList(std::string_view text, std::string_view kindWord, std::size_t* pos);
   bool ReadWantedOrdinal(std::string_view text, std::size_t* pos);
   bool ReadSpeakers(std::string_view text, std::size_t* pos, int32_t* unrecognised);
+  /// Reads speaker j's clue, named at or after pos; *clueEnd is its full stop.
+  bool ReadSpeakerClue(std::string_view text, std::size_t pos, int32_t j, std::size_t* clueEnd);
+  /// Reads speaker j's statement from `begin` and the hint after it; one that is not
+  /// recognised adds to *unrecognised.
+  bool ReadSpeakerStatement(std::string_view text, std::size_t begin, int32_t j,
+                            int32_t* unrecognised);
   bool ReadHermitClue(std::string_view text, std::size_t pos, std::string_view* clue);
   bool SolveTruthTellers(std::string_view hermitClue);
 
   /// Reads speaker j's statement; a sentence with a phrase but a missing speaker
   /// leaves its message in result.text.
   bool ReadStatementOf(std::string_view sentence, int32_t j);
-  /// Sets speaker j's hint from the sentence after the statement.
+  /// Sets speaker j's hint, which his statement has just cleared, from the sentence
+  /// after the statement.
   void ReadHint(std::string_view sentence, int32_t j);
 
   SpeakerNames names_;

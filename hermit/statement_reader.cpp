@@ -30,22 +30,73 @@ constexpr std::string_view kHeardWhatMissing = "Hiba a hallotta mondatban";
 struct StatementPhrase {
   std::string_view phrase;
   bool unlessHeard;  ///< the phrase does not count in a sentence that holds "hallotta"
-  int32_t kind;
+  StatementKind kind;
   std::string_view firstMissing;   ///< message when no speaker is named
   std::string_view secondMissing;  ///< message when no second speaker is named; empty: one speaker
 };
 
 // Every row is tried; a later match overwrites an earlier one, so the last match decides.
 constexpr StatementPhrase kStatementPhrases[] = {
-    {kOppositePhrase, false, kAlwaysOpposite, kOppositeMissing, kOppositeMissing},
-    {kTellsTruthWords, true, kTellsTruth, kTellsTruthMissing, {}},
-    {kLiesWord, true, kLies, kLiesMissing, {}},
-    {kAgreePhrase, false, kAlwaysAgree, kAgreeMissing, kAgreeMissing},
-    {kHeardWord, false, kHeard, kHeardMissing, kHeardMissing},
-    {kTruthAmongPhrase, false, kTruthTellerAmong, kTruthAmongFirstMissing,
+    {kOppositePhrase, false, StatementKind::kAlwaysOpposite, kOppositeMissing, kOppositeMissing},
+    {kTellsTruthWords, true, StatementKind::kTellsTruth, kTellsTruthMissing, {}},
+    {kLiesWord, true, StatementKind::kLies, kLiesMissing, {}},
+    {kAgreePhrase, false, StatementKind::kAlwaysAgree, kAgreeMissing, kAgreeMissing},
+    {kHeardWord, false, StatementKind::kHeard, kHeardMissing, kHeardMissing},
+    {kTruthAmongPhrase, false, StatementKind::kTruthTellerAmong, kTruthAmongFirstMissing,
      kTruthAmongSecondMissing},
-    {kLiarAmongPhrase, false, kLiarAmong, kLiarAmongMissing, kLiarAmongMissing},
+    {kLiarAmongPhrase, false, StatementKind::kLiarAmong, kLiarAmongMissing, kLiarAmongMissing},
 };
+
+/// Reads the speakers that `row` names into *statement; false with the row's message
+/// in *failure when one is missing.
+bool ReadNamedSpeakers(std::string_view sentence, const SpeakerNames& names,
+                       const StatementPhrase& row, Statement* statement,
+                       std::string_view* failure) {
+  statement->speaker1 = FindFirstSpeaker(sentence, names);
+  if (statement->speaker1 == kNoSpeaker) {
+    *failure = row.firstMissing;
+    return false;
+  }
+  if (row.secondMissing.empty()) return true;
+  // The second speaker is the one named first after the start of the first one's name.
+  const std::size_t first = Find(sentence, names[static_cast<std::size_t>(statement->speaker1)]);
+  statement->speaker2 = FindFirstSpeaker(sentence.substr(first + 1), names);
+  if (statement->speaker2 == kNoSpeaker) {
+    *failure = row.secondMissing;
+    return false;
+  }
+  return true;
+}
+
+/// What a "hallotta" sentence says the heard speaker does: *heardLies is written
+/// only when the sentence says he tells the truth or lies.
+bool ReadWhatWasHeard(std::string_view sentence, bool* heardLies) {
+  if (Contains(sentence, kTellsTruthWords)) {
+    *heardLies = false;
+    return true;
+  }
+  if (Contains(sentence, kLiesWord)) {
+    *heardLies = true;
+    return true;
+  }
+  return false;
+}
+
+/// Writes the statement of a matching row; false with the message in *failure when
+/// the sentence lacks what the row needs (*statement partly written).
+bool ReadPhrase(std::string_view sentence, const SpeakerNames& names, const StatementPhrase& row,
+                Statement* statement, std::string_view* failure) {
+  statement->kind = row.kind;
+  if (!ReadNamedSpeakers(sentence, names, row, statement, failure)) return false;
+  if (row.kind != StatementKind::kHeard) {
+    statement->heardLies = false;
+  } else if (!ReadWhatWasHeard(sentence, &statement->heardLies)) {
+    *failure = kHeardWhatMissing;
+    return false;
+  }
+  statement->hint = Hint{};
+  return true;
+}
 
 }  // namespace
 
@@ -71,35 +122,7 @@ bool ReadStatement(std::string_view sentence, const SpeakerNames& names, Stateme
   for (const StatementPhrase& row : kStatementPhrases) {
     if (!Contains(sentence, row.phrase) || (row.unlessHeard && heard)) continue;
     recognised = true;
-    statement->kind = row.kind;
-    statement->speaker1 = FindFirstSpeaker(sentence, names);
-    if (statement->speaker1 == kNoSpeaker) {
-      *failure = row.firstMissing;
-      return false;
-    }
-    if (!row.secondMissing.empty()) {
-      // The second speaker is the one named first after the start of the first one's name.
-      const std::size_t first =
-          Find(sentence, names[static_cast<std::size_t>(statement->speaker1)]);
-      statement->speaker2 = FindFirstSpeaker(sentence.substr(first + 1), names);
-      if (statement->speaker2 == kNoSpeaker) {
-        *failure = row.secondMissing;
-        return false;
-      }
-    }
-    if (row.kind == kHeard) {
-      if (Contains(sentence, kTellsTruthWords)) {
-        statement->heardLies = 0;
-      } else if (Contains(sentence, kLiesWord)) {
-        statement->heardLies = 1;
-      } else {
-        *failure = kHeardWhatMissing;
-        return false;
-      }
-    } else {
-      statement->heardLies = 0;
-    }
-    statement->hint = kNoSpeaker;
+    if (!ReadPhrase(sentence, names, row, statement, failure)) return false;
   }
   return recognised;
 }

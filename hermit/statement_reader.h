@@ -6,28 +6,39 @@
 #include <string>
 #include <string_view>
 
+#include "hermit/truth_set.h"
+
 namespace talvorix {
 
 /// No speaker found; also a statement without a hint.
 inline constexpr int32_t kNoSpeaker = -1;
 
-/// Statement kinds.
-inline constexpr int32_t kHeard = 0;       ///< speaker1 heard that speaker2 tells the truth or lies
-inline constexpr int32_t kTellsTruth = 1;  ///< speaker1 tells the truth
-inline constexpr int32_t kLies = 2;        ///< speaker1 lies
-inline constexpr int32_t kTruthTellerAmong = 3;  ///< speaker1 or speaker2 tells the truth
-inline constexpr int32_t kAlwaysAgree = 4;       ///< speaker1 and speaker2 are alike
-inline constexpr int32_t kAlwaysOpposite = 5;    ///< speaker1 and speaker2 differ
-inline constexpr int32_t kLiarAmong = 6;         ///< speaker1 or speaker2 lies
+/// What a statement says.
+enum class StatementKind : int32_t {
+  kHeard,             ///< speaker1 heard that speaker2 tells the truth or lies
+  kTellsTruth,        ///< speaker1 tells the truth
+  kLies,              ///< speaker1 lies
+  kTruthTellerAmong,  ///< speaker1 or speaker2 tells the truth
+  kAlwaysAgree,       ///< speaker1 and speaker2 are alike
+  kAlwaysOpposite,    ///< speaker1 and speaker2 differ
+  kLiarAmong,         ///< speaker1 or speaker2 lies
+};
+
+/// The sentence after a statement may say which one speaker is truthful or lies.
+struct Hint {
+  int32_t speaker = kNoSpeaker;  ///< kNoSpeaker: no hint
+  Truth value = Truth::kUndecided;
+
+  bool operator==(const Hint&) const = default;
+};
 
 /// One speaker's statement.
 struct Statement {
-  int32_t kind = kHeard;
+  StatementKind kind = StatementKind::kHeard;
   int32_t speaker1 = 0;
   int32_t speaker2 = 0;  ///< written only by the kinds that name two speakers
-  /// kNoSpeaker, or 0-4 (that speaker is truthful), or 5-9 (speaker hint - 5 lies).
-  int32_t hint = kNoSpeaker;
-  int32_t heardLies = 0;  ///< kHeard only: 1 when the heard speaker is said to lie
+  Hint hint;
+  bool heardLies = false;  ///< kHeard only: the heard speaker is said to lie
 };
 
 /// The speakers' full names ("name kindword"), speaker 0 to 4.

@@ -10,17 +10,19 @@ namespace {
 /// One row says truthful and the other liar for the same speaker.
 bool Conflicts(const TruthRow& r, const TruthRow& s) {
   for (std::size_t i = 0; i < r.size(); ++i)
-    if ((r[i] == kTruthful && s[i] == kLiar) || (r[i] == kLiar && s[i] == kTruthful)) return true;
+    if ((r[i] == Truth::kTruthful && s[i] == Truth::kLiar) ||
+        (r[i] == Truth::kLiar && s[i] == Truth::kTruthful))
+      return true;
   return false;
 }
 
 }  // namespace
 
-void TruthSet::MakeVariable(int32_t v) {
+void TruthSet::MakeVariable(int32_t speaker, Truth value) {
   rows.clear();
-  if (v < 0 || v >= kVariableCount) return;
+  if (speaker < 0 || speaker >= kSpeakerCount || value == Truth::kUndecided) return;
   TruthRow row{};
-  row[static_cast<std::size_t>(v % kSpeakerCount)] = v / kSpeakerCount + 1;
+  row[static_cast<std::size_t>(speaker)] = value;
   rows.push_back(row);
 }
 
@@ -38,9 +40,9 @@ void TruthSet::Deduplicate() {
   rows = std::move(kept);
 }
 
-TruthSet Variable(int32_t v) {
+TruthSet Variable(int32_t speaker, Truth value) {
   TruthSet set;
-  set.MakeVariable(v);
+  set.MakeVariable(speaker, value);
   return set;
 }
 
@@ -60,7 +62,7 @@ TruthSet And(const TruthSet& a, const TruthSet& b) {
       if (Conflicts(r, s)) continue;
       TruthRow merged = r;
       for (std::size_t i = 0; i < merged.size(); ++i)
-        if (s[i] != kUndecided) merged[i] = s[i];
+        if (s[i] != Truth::kUndecided) merged[i] = s[i];
       out.rows.push_back(merged);
     }
   }

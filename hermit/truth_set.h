@@ -8,23 +8,24 @@
 namespace talvorix {
 
 /// A speaker's truth value in a row.
-inline constexpr int32_t kUndecided = 0;
-inline constexpr int32_t kTruthful = 1;
-inline constexpr int32_t kLiar = 2;
+enum class Truth : int32_t {
+  kUndecided,  ///< the row says nothing about the speaker
+  kTruthful,
+  kLiar,
+};
 
 inline constexpr int32_t kSpeakerCount = 5;
-/// Variables 0-4 say that speaker v is truthful, 5-9 that speaker v - 5 lies.
-inline constexpr int32_t kVariableCount = 2 * kSpeakerCount;
 
-/// The and of the values that are not kUndecided; position i belongs to speaker i.
-using TruthRow = std::array<int32_t, kSpeakerCount>;
+/// The and of the values that are not Truth::kUndecided; position i belongs to speaker i.
+using TruthRow = std::array<Truth, kSpeakerCount>;
 
 /// The or of its rows, in order; the empty set means false.
 struct TruthSet {
   std::vector<TruthRow> rows;
 
-  /// Replaces the content by the one row of variable v; v outside 0-9 leaves the set empty.
-  void MakeVariable(int32_t v);
+  /// Replaces the content by the one row in which `speaker` has `value`; a speaker
+  /// outside 0-4 or an undecided value leaves the set empty.
+  void MakeVariable(int32_t speaker, Truth value);
   /// Replaces the content by copies of other's rows, then removes repeated rows.
   void Assign(const TruthSet& other);
   /// Keeps the first occurrence of every row, in order.
@@ -33,8 +34,9 @@ struct TruthSet {
   int32_t count() const { return static_cast<int32_t>(rows.size()); }
 };
 
-/// A set holding the one row of variable v (empty for v outside 0-9).
-TruthSet Variable(int32_t v);
+/// A set holding the one row in which `speaker` has `value` (empty for a speaker
+/// outside 0-4 or an undecided value).
+TruthSet Variable(int32_t speaker, Truth value);
 
 /// The rows of a, then those of b, without repeats.
 TruthSet Or(const TruthSet& a, const TruthSet& b);

@@ -142,12 +142,13 @@ TEST(HermitPuzzle, SolvesWholePuzzles) {
 TEST(HermitPuzzle, Hints) {
   struct Case {
     std::string sentence;  // after Bori's statement
-    int32_t hint;
+    Hint hint;
   };
   const Case kCases[] = {
-      {Win1250("Persze Fili törpe téved. "), 7},
-      {Win1250("Valószínűleg Fili törpe a bölcs. "), 2},
-      {Win1250("Persze Valószínűleg Fili törpe a bölcs. "), 7},
+      {Win1250("Persze Fili törpe téved. "), {2, Truth::kLiar}},
+      {Win1250("Valószínűleg Fili törpe a bölcs. "), {2, Truth::kTruthful}},
+      {Win1250("Valószínűleg senki sem bölcs. "), {}},
+      {Win1250("Persze Valószínűleg Fili törpe a bölcs. "), {2, Truth::kLiar}},
   };
   for (const Case& c : kCases) {
     SCOPED_TRACE(c.sentence);
@@ -156,7 +157,7 @@ TEST(HermitPuzzle, Hints) {
     HermitPuzzle puzzle(text.data(), 0);
     EXPECT_TRUE(puzzle.Solve());
     EXPECT_EQ(c.hint, puzzle.statement(0).hint);
-    EXPECT_EQ(kNoSpeaker, puzzle.statement(4).hint);  // the hermit's line holds no hint word
+    EXPECT_EQ(Hint{}, puzzle.statement(4).hint);  // the hermit's line holds no hint word
   }
 }
 

@@ -117,7 +117,8 @@ TEST(SolveNumberClues, OrdinalsAndAssignments) {
   clues[1] = {kDivisibleBy, 0, 2};         // undecided, negated like a liar: odd
   clues[3] = {kDigitOrder, kGreater, 0};   // truthful: second digit smaller
   clues[5] = {kAnswerCompare, kLess, 60};  // the hermit's clue is never negated
-  EXPECT_EQ(53, SolveNumberCluesFor(&clues, {kLiar, kUndecided, kTruthful, kTruthful, kLiar}, 2));
+  constexpr Truth U = Truth::kUndecided, I = Truth::kTruthful, H = Truth::kLiar;
+  EXPECT_EQ(53, SolveNumberCluesFor(&clues, {H, U, I, I, H}, 2));
   EXPECT_EQ(51, SolveNumberClues(clues, 1));  // the slots stay negated
 }
 

@@ -9,15 +9,16 @@
 namespace talvorix {
 namespace {
 
-constexpr int32_t U = kUndecided, I = kTruthful, H = kLiar;
+using enum StatementKind;
+constexpr Truth U = Truth::kUndecided, I = Truth::kTruthful, H = Truth::kLiar;
 
-Statement Make(int32_t kind, int32_t speaker1, int32_t speaker2 = 0, int32_t hint = kNoSpeaker) {
-  return Statement{kind, speaker1, speaker2, hint, 0};
+Statement Make(StatementKind kind, int32_t speaker1, int32_t speaker2 = 0, Hint hint = {}) {
+  return Statement{kind, speaker1, speaker2, hint, false};
 }
 
 TEST(StatementFormula, RowsInOrder) {
   Statement heardLies = Make(kHeard, 2, 3);
-  heardLies.heardLies = 1;
+  heardLies.heardLies = true;
   struct Case {
     std::string name;
     TruthSet got;
@@ -39,7 +40,7 @@ TEST(StatementFormula, RowsInOrder) {
        StatementFormula(heardLies, 4),
        {{U, U, I, H, I}, {U, U, H, I, I}, {U, U, I, I, H}, {U, U, H, H, H}}},
       {"hint: speaker 2 lies",
-       StatementFormula(Make(kTellsTruth, 3, 0, 7), 1),
+       StatementFormula(Make(kTellsTruth, 3, 0, {2, H}), 1),
        {{U, I, H, I, U}, {U, H, H, H, U}}},
   };
   for (const Case& c : kCases) {
@@ -48,7 +49,7 @@ TEST(StatementFormula, RowsInOrder) {
   }
 }
 
-std::array<Statement, 5> Chain(int32_t kind, int32_t lastHint = kNoSpeaker) {
+std::array<Statement, 5> Chain(StatementKind kind, Hint lastHint = {}) {
   return {Make(kind, 1), Make(kind, 2), Make(kind, 3), Make(kind, 4),
           Make(kTellsTruth, 0, 0, lastHint)};
 }
@@ -62,7 +63,7 @@ TEST(PuzzleFormula, ConsistentAssignmentsInOrder) {
   const Case kCases[] = {
       {"truth chain", Chain(kTellsTruth), {{I, I, I, I, I}, {H, H, H, H, H}}},
       {"lie chain", Chain(kLies), {{I, H, I, H, I}, {H, I, H, I, H}}},
-      {"hint: speaker 1 lies", Chain(kTellsTruth, 6), {{H, H, H, H, H}}},
+      {"hint: speaker 1 lies", Chain(kTellsTruth, {1, H}), {{H, H, H, H, H}}},
       {"three ways",
        {Make(kTruthTellerAmong, 1, 2), Make(kTellsTruth, 0), Make(kTellsTruth, 0), Make(kLies, 4),
         Make(kLiarAmong, 3, 0)},

@@ -13,6 +13,7 @@ namespace {
 
 using hermit_test::Dwarves;
 using test::Win1250;
+using enum StatementKind;
 
 TEST(FindFirstSpeaker, LowerIndexOnTie) {
   SpeakerNames names = Dwarves();
@@ -29,20 +30,20 @@ TEST(ReadStatement, KindsAndSpeakers) {
   };
   const Case kCases[] = {
       {Win1250(" Dzsoki törpe hallotta, hogy Kili törpe hazudik"),
-       {kHeard, 1, 3, kNoSpeaker, 1}},
+       {kHeard, 1, 3, {}, true}},
       {Win1250(" Tapsi törpe igazat mond"),
-       {kTellsTruth, 4, 9, kNoSpeaker, 0}},  // speaker2 kept
-      {Win1250(" Fili törpe igazat mond, Bori törpe hazudik"), {kLies, 2, 9, kNoSpeaker, 0}},
+       {kTellsTruth, 4, 9, {}, false}},  // speaker2 kept
+      {Win1250(" Fili törpe igazat mond, Bori törpe hazudik"), {kLies, 2, 9, {}, false}},
       {Win1250(" Fili törpe és Tapsi törpe állításai mindig ellentétesek"),
-       {kAlwaysOpposite, 2, 4, kNoSpeaker, 0}},
+       {kAlwaysOpposite, 2, 4, {}, false}},
       {Win1250(" Kili törpe és Bori törpe között van igazmondó"),
-       {kTruthTellerAmong, 3, 0, kNoSpeaker, 0}},
+       {kTruthTellerAmong, 3, 0, {}, false}},
       {Win1250(" Fili törpe, igen, Fili törpe és Bori törpe mindig egyetértenek"),
-       {kAlwaysAgree, 2, 2, kNoSpeaker, 0}},
+       {kAlwaysAgree, 2, 2, {}, false}},
   };
   for (const Case& c : kCases) {
     SCOPED_TRACE(c.sentence);
-    Statement got{kLiarAmong, 7, 9, 5, 1};
+    Statement got{kLiarAmong, 7, 9, {0, Truth::kLiar}, true};
     std::string_view failure = "stale";
     EXPECT_TRUE(ReadStatement(c.sentence, Dwarves(), &got, &failure));
     EXPECT_EQ("", failure);
@@ -56,7 +57,7 @@ TEST(ReadStatement, Failures) {
   struct Case {
     std::string sentence;
     std::string failure;  // empty: no phrase, record untouched
-    int32_t kind;
+    StatementKind kind;
   };
   const Case kCases[] = {
       {" Mindenki igazat mond", Win1250("Hibás mondat : \nigazat mond"), kTellsTruth},
@@ -73,13 +74,13 @@ TEST(ReadStatement, Failures) {
   };
   for (const Case& c : kCases) {
     SCOPED_TRACE(c.sentence);
-    Statement got{kLiarAmong, 3, 4, 7, 1};
+    Statement got{kLiarAmong, 3, 4, {2, Truth::kLiar}, true};
     std::string_view failure;
     EXPECT_FALSE(ReadStatement(c.sentence, Dwarves(), &got, &failure));
     EXPECT_EQ(c.failure, failure);
     EXPECT_EQ(c.kind, got.kind);
     if (c.failure.empty()) {
-      EXPECT_EQ(7, got.hint);
+      EXPECT_EQ((Hint{2, Truth::kLiar}), got.hint);
     }
   }
 }

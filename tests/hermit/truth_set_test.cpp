@@ -8,7 +8,7 @@
 namespace talvorix {
 namespace {
 
-constexpr int32_t U = kUndecided, I = kTruthful, H = kLiar;
+constexpr Truth U = Truth::kUndecided, I = Truth::kTruthful, H = Truth::kLiar;
 
 TEST(TruthSet, OrAndKeepRowOrder) {
   const TruthSet ab{{{I, U, U, U, U}, {U, H, U, U, U}}};
@@ -20,14 +20,14 @@ TEST(TruthSet, OrAndKeepRowOrder) {
     std::vector<TruthRow> want;
   };
   const Case kCases[] = {
-      {"no variable 10", Variable(10), {}},
+      {"no speaker 5", Variable(5, I), {}},
       {"assign drops repeats", assigned, {{I, I, U, U, U}, {H, U, U, U, U}}},
-      {"or keeps order", Or(Variable(1), Variable(0)), {{U, I, U, U, U}, {I, U, U, U, U}}},
+      {"or keeps order", Or(Variable(1, I), Variable(0, I)), {{U, I, U, U, U}, {I, U, U, U, U}}},
       {"or with itself", Or(ab, ab), ab.rows},
       {"or with empty",
        Or(TruthSet{}, TruthSet{{{I, U, U, U, U}, {I, U, U, U, U}}}),
        {{I, U, U, U, U}}},
-      {"and conflict", And(Variable(0), Variable(5)), {}},
+      {"and conflict", And(Variable(0, I), Variable(0, H)), {}},
       {"and with empty", And(ab, TruthSet{}), {}},
       // Left rows first, repeats dropped; the right row's decided values are written over the
       // left's.

@@ -14,7 +14,8 @@ using hermit_test::Dwarves;
 using test::Win1250;
 
 TEST(WriteTruthTable, AnswerFieldBoundary) {
-  const TruthSet three{{{1, 1, 1, 1, 1}, {2, 1, 1, 1, 1}, {2, 2, 1, 1, 1}}};
+  constexpr Truth I = Truth::kTruthful, H = Truth::kLiar;
+  const TruthSet three{{{I, I, I, I, I}, {H, I, I, I, I}, {H, H, I, I, I}}};
   const std::string kTableEnd = Win1250("Tapsi törpe  :  I  ,  I  ,  I\nNem egyértelmű megoldás!");
   struct Case {
     std::vector<int32_t> numbers;
