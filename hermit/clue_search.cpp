@@ -8,25 +8,81 @@
 namespace talvorix {
 namespace {
 
-/// left compared with right by `relation`; an unknown relation always passes.
-bool Compare(int32_t left, int32_t relation, int32_t right) {
+/// left compared with right by `relation`; a relation outside the list always passes.
+bool Compare(int32_t left, Relation relation, int32_t right) {
   switch (relation) {
-    case kLess:
+    case Relation::kLess:
       return left < right;
-    case kGreater:
+    case Relation::kGreater:
       return left > right;
-    case kNotLess:
+    case Relation::kNotLess:
       return left >= right;
-    case kNotGreater:
+    case Relation::kNotGreater:
       return left <= right;
-    default:
-      return true;
   }
+  return true;
+}
+
+/// The relation that holds exactly where `relation` fails; one outside the list stays.
+constexpr Relation Negation(Relation relation) {
+  switch (relation) {
+    case Relation::kLess:
+      return Relation::kNotLess;
+    case Relation::kGreater:
+      return Relation::kNotGreater;
+    case Relation::kNotLess:
+      return Relation::kLess;
+    case Relation::kNotGreater:
+      return Relation::kGreater;
+  }
+  return relation;
+}
+
+/// What negating a clue of a kind does: the kind it becomes, and whether its
+/// relation turns over (the comparing kinds keep their kind).
+struct KindNegation {
+  ClueKind kind;
+  bool turnsRelation;
+};
+
+constexpr KindNegation NegationOf(ClueKind kind) {
+  switch (kind) {
+    case ClueKind::kDigitOrder:
+    case ClueKind::kAnswerCompare:
+    case ClueKind::kDigitDifference:
+    case ClueKind::kDigitSum:
+      return {kind, true};
+    case ClueKind::kFirstDigitIn:
+      return {ClueKind::kFirstDigitNotIn, false};
+    case ClueKind::kSecondDigitIn:
+      return {ClueKind::kSecondDigitNotIn, false};
+    case ClueKind::kDivisibleBy:
+      return {ClueKind::kNotDivisibleBy, false};
+    case ClueKind::kNotDivisibleBy:
+      return {ClueKind::kDivisibleBy, false};
+    case ClueKind::kFirstDigitNotIn:
+    case ClueKind::kSecondDigitNotIn:
+      break;  // not turned back
+  }
+  return {kind, false};
 }
 
 /// Whether the decimal text of digit occurs in the decimal text of the packed list.
 bool InDigitList(int32_t digit, int32_t packed) {
   return Contains(std::to_string(packed), std::to_string(digit));
+}
+
+/// |t - u|, wrapping like the rest of the clue arithmetic.
+int32_t DigitDistance(int32_t t, int32_t u) {
+  const int32_t difference = WrapSub(t, u);
+  return difference < 0 ? WrapNeg(difference) : difference;
+}
+
+/// Whether n passes all the clues.
+bool PassesAll(const ClueSlots& clues, int32_t n) {
+  for (const NumberClue& clue : clues)
+    if (!TestNumberClue(clue, n)) return false;
+  return true;
 }
 
 }  // namespace
@@ -35,65 +91,40 @@ bool TestNumberClue(const NumberClue& clue, int32_t n) {
   const int32_t t = WrapDiv(n, 10);
   const int32_t u = WrapMod(n, 10);
   switch (clue.kind) {
-    case kDigitOrder:
+    case ClueKind::kDigitOrder:
       return Compare(t, clue.relation, u);
-    case kFirstDigitIn:
+    case ClueKind::kFirstDigitIn:
       return InDigitList(t, clue.value);
-    case kSecondDigitIn:
+    case ClueKind::kSecondDigitIn:
       return InDigitList(u, clue.value);
-    case kAnswerCompare:
+    case ClueKind::kAnswerCompare:
       return Compare(n, clue.relation, clue.value);
-    case kDigitDifference: {
-      const int32_t difference = WrapSub(t, u);
-      return Compare(difference < 0 ? WrapNeg(difference) : difference, clue.relation, clue.value);
-    }
-    case kDigitSum:
+    case ClueKind::kDigitDifference:
+      return Compare(DigitDistance(t, u), clue.relation, clue.value);
+    case ClueKind::kDigitSum:
       return Compare(WrapAdd(t, u), clue.relation, clue.value);
-    case kDivisibleBy:
+    case ClueKind::kDivisibleBy:
       return clue.value != 0 && WrapMod(n, clue.value) == 0;
-    case kNotDivisibleBy:
+    case ClueKind::kNotDivisibleBy:
       return clue.value == 0 || WrapMod(n, clue.value) != 0;
-    case kFirstDigitNotIn:
+    case ClueKind::kFirstDigitNotIn:
       return !InDigitList(t, clue.value);
-    case kSecondDigitNotIn:
+    case ClueKind::kSecondDigitNotIn:
       return !InDigitList(u, clue.value);
-    default:
-      return true;
   }
+  return true;
 }
 
 void NegateNumberClue(NumberClue* clue) {
-  switch (clue->kind) {
-    case kDigitOrder:
-    case kAnswerCompare:
-    case kDigitDifference:
-    case kDigitSum:
-      // Less and NotLess swap, Greater and NotGreater swap.
-      clue->relation = WrapMod(WrapAdd(clue->relation, 2), 4);
-      break;
-    case kFirstDigitIn:
-    case kSecondDigitIn:
-      clue->kind += 10;
-      break;
-    case kDivisibleBy:
-    case kNotDivisibleBy:
-      clue->kind = 13 - clue->kind;
-      break;
-    default:
-      break;  // the "not in" kinds are not turned back
-  }
+  const KindNegation negation = NegationOf(clue->kind);
+  clue->kind = negation.kind;
+  if (negation.turnsRelation) clue->relation = Negation(clue->relation);
 }
 
 int32_t SolveNumberClues(const ClueSlots& clues, int32_t wantedOrdinal) {
   int32_t passed = 0;
   for (int32_t n = kFirstCandidate; n <= kLastCandidate; ++n) {
-    bool passes = true;
-    for (const NumberClue& clue : clues) {
-      if (!TestNumberClue(clue, n)) {
-        passes = false;
-        break;
-      }
-    }
+    const bool passes = PassesAll(clues, n);
     if (passes) ++passed;
     if (passed == wantedOrdinal) return passes ? n : kNoNumber;
   }

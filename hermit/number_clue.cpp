@@ -30,21 +30,35 @@ constexpr auto kSumAnchor = Cp1250(u8"összege");
 constexpr auto kDifferenceAnchor = Cp1250(u8"különbsége");
 constexpr auto kMore = Cp1250(u8"több");
 
-/// How a comparison word sets the relation: the second word present wins over
-/// the first, and the or-equal word then adds equality to the strict comparison.
+/// A comparison word and the relation it means, alone and with the or-equal word.
+struct RelationWord {
+  std::string_view word;
+  Relation strict;
+  Relation orEqual;
+};
+
+/// How the comparison words set the relation: the second word present wins over
+/// the first, and the or-equal word then turns the strict relation into its or-equal
+/// one.
 struct RelationRule {
-  std::string_view first;
-  int32_t firstRelation;
-  std::string_view second;
-  int32_t secondRelation;
+  RelationWord first;
+  RelationWord second;
   std::string_view orEqual;
 };
 
-constexpr RelationRule kNumberSubject = {"nagyobb", kGreater, "kisebb", kLess, "pontosan"};
-constexpr RelationRule kDigitsAmount = {kMore, kGreater, "kevesebb", kLess, "pontosan"};
+constexpr RelationWord kBiggerWord = {"nagyobb", Relation::kGreater, Relation::kNotLess};
+constexpr RelationWord kSmallerWord = {"kisebb", Relation::kLess, Relation::kNotGreater};
+constexpr RelationWord kMoreWord = {kMore, Relation::kGreater, Relation::kNotLess};
+constexpr RelationWord kFewerWord = {"kevesebb", Relation::kLess, Relation::kNotGreater};
+
+constexpr RelationRule kNumberSubject = {kBiggerWord, kSmallerWord, "pontosan"};
+constexpr RelationRule kDigitsAmount = {kMoreWord, kFewerWord, "pontosan"};
 // The second digit is the subject, but the first digit is the left side.
-constexpr RelationRule kSecondDigitSubject = {"nagyobb", kLess, "kisebb", kGreater, "ugyanannyi"};
-constexpr RelationRule kFirstDigitSubject = {"nagyobb", kGreater, "kisebb", kLess, "ugyanannyi"};
+constexpr RelationRule kSecondDigitSubject = {
+    {"nagyobb", Relation::kLess, Relation::kNotGreater},
+    {"kisebb", Relation::kGreater, Relation::kNotLess},
+    "ugyanannyi"};
+constexpr RelationRule kFirstDigitSubject = {kBiggerWord, kSmallerWord, "ugyanannyi"};
 
 enum class ValueForm {
   kUnchanged,  ///< the value keeps what an earlier phrase wrote
@@ -57,7 +71,7 @@ enum class ValueForm {
 struct CluePhrase {
   std::string_view phrase;
   bool needsComparison;  ///< "kisebb" or "nagyobb" must occur too
-  int32_t kind;
+  ClueKind kind;
   const RelationRule* relation;  ///< nullptr: the relation is unchanged
   ValueForm form;
   std::string_view anchor;     ///< the number follows the first occurrence of this word
@@ -67,22 +81,30 @@ struct CluePhrase {
 
 // Every row is tried; a later match overwrites the fields an earlier one wrote.
 constexpr CluePhrase kCluePhrases[] = {
-    {kNotDivisibleSolution, false, kNotDivisibleBy, nullptr, ValueForm::kRest, kDivisibleAnchor,
+    {kNotDivisibleSolution, false, ClueKind::kNotDivisibleBy, nullptr, ValueForm::kRest,
+     kDivisibleAnchor, {}, 0},
+    {kNotDivisibleNumber, false, ClueKind::kNotDivisibleBy, nullptr, ValueForm::kRest,
+     kDivisibleAnchor, {}, 0},
+    {kAnswer, true, ClueKind::kAnswerCompare, &kNumberSubject, ValueForm::kDelimited,
+     kAnswerAnchor, "-", 0},
+    {kDigitSumPhrase, false, ClueKind::kDigitSum, &kDigitsAmount, ValueForm::kDelimited,
+     kSumAnchor, " ", 0},
+    {kDigitDifferencePhrase, false, ClueKind::kDigitDifference, &kDigitsAmount,
+     ValueForm::kDelimited, kDifferenceAnchor, " ", 0},
+    {kDivisibleNumber, false, ClueKind::kDivisibleBy, nullptr, ValueForm::kRest, kDivisibleAnchor,
      {}, 0},
-    {kNotDivisibleNumber, false, kNotDivisibleBy, nullptr, ValueForm::kRest, kDivisibleAnchor, {},
+    {kDivisibleSolution, false, ClueKind::kDivisibleBy, nullptr, ValueForm::kRest,
+     kDivisibleAnchor, {}, 0},
+    {kSecondDigit, true, ClueKind::kDigitOrder, &kSecondDigitSubject, ValueForm::kUnchanged, {},
+     {}, 0},
+    {kFirstDigit, true, ClueKind::kDigitOrder, &kFirstDigitSubject, ValueForm::kUnchanged, {}, {},
      0},
-    {kAnswer, true, kAnswerCompare, &kNumberSubject, ValueForm::kDelimited, kAnswerAnchor, "-", 0},
-    {kDigitSumPhrase, false, kDigitSum, &kDigitsAmount, ValueForm::kDelimited, kSumAnchor, " ", 0},
-    {kDigitDifferencePhrase, false, kDigitDifference, &kDigitsAmount, ValueForm::kDelimited,
-     kDifferenceAnchor, " ", 0},
-    {kDivisibleNumber, false, kDivisibleBy, nullptr, ValueForm::kRest, kDivisibleAnchor, {}, 0},
-    {kDivisibleSolution, false, kDivisibleBy, nullptr, ValueForm::kRest, kDivisibleAnchor, {}, 0},
-    {kSecondDigit, true, kDigitOrder, &kSecondDigitSubject, ValueForm::kUnchanged, {}, {}, 0},
-    {kFirstDigit, true, kDigitOrder, &kFirstDigitSubject, ValueForm::kUnchanged, {}, {}, 0},
-    {kSecondDigitList, false, kSecondDigitIn, nullptr, ValueForm::kDigitList, "lehet", {}, 0},
-    {kFirstDigitList, false, kFirstDigitIn, nullptr, ValueForm::kDigitList, "lehet", {}, 0},
-    {kEven, false, kDivisibleBy, nullptr, ValueForm::kFixed, {}, {}, 2},
-    {kOdd, false, kNotDivisibleBy, nullptr, ValueForm::kFixed, {}, {}, 2},
+    {kSecondDigitList, false, ClueKind::kSecondDigitIn, nullptr, ValueForm::kDigitList, "lehet",
+     {}, 0},
+    {kFirstDigitList, false, ClueKind::kFirstDigitIn, nullptr, ValueForm::kDigitList, "lehet", {},
+     0},
+    {kEven, false, ClueKind::kDivisibleBy, nullptr, ValueForm::kFixed, {}, {}, 2},
+    {kOdd, false, ClueKind::kNotDivisibleBy, nullptr, ValueForm::kFixed, {}, {}, 2},
 };
 
 /// Skips blanks (character 32 only) from pos.
@@ -101,18 +123,12 @@ std::size_t AfterAnchor(std::string_view sentence, std::string_view anchor) {
 }
 
 /// The relation that `rule` reads from the sentence; false when neither word occurs.
-bool ReadRelation(std::string_view sentence, const RelationRule& rule, int32_t* relation) {
-  bool found = false;
-  if (Contains(sentence, rule.first)) {
-    *relation = rule.firstRelation;
-    found = true;
-  }
-  if (Contains(sentence, rule.second)) {
-    *relation = rule.secondRelation;
-    found = true;
-  }
-  if (!found) return false;
-  if (Contains(sentence, rule.orEqual)) *relation = 3 - *relation;
+bool ReadRelation(std::string_view sentence, const RelationRule& rule, Relation* relation) {
+  const RelationWord* word = nullptr;
+  if (Contains(sentence, rule.first.word)) word = &rule.first;
+  if (Contains(sentence, rule.second.word)) word = &rule.second;
+  if (word == nullptr) return false;
+  *relation = Contains(sentence, rule.orEqual) ? word->orEqual : word->strict;
   return true;
 }
 

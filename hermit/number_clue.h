@@ -10,23 +10,29 @@
 
 namespace talvorix {
 
-/// Clue kinds; n is the candidate, t its first digit and u its second.
-inline constexpr int32_t kDigitOrder = 0;         ///< t compared with u
-inline constexpr int32_t kFirstDigitIn = 1;       ///< t in the digit list
-inline constexpr int32_t kSecondDigitIn = 2;      ///< u in the digit list
-inline constexpr int32_t kAnswerCompare = 3;      ///< n compared with value
-inline constexpr int32_t kDigitDifference = 4;    ///< |t - u| compared with value
-inline constexpr int32_t kDigitSum = 5;           ///< t + u compared with value
-inline constexpr int32_t kDivisibleBy = 6;        ///< value divides n
-inline constexpr int32_t kNotDivisibleBy = 7;     ///< value does not divide n
-inline constexpr int32_t kFirstDigitNotIn = 11;   ///< t not in the digit list
-inline constexpr int32_t kSecondDigitNotIn = 12;  ///< u not in the digit list
+/// What a clue says about the candidate n, with t its first digit and u its second.
+/// A kind outside the list passes every candidate and has no negation.
+enum class ClueKind : int32_t {
+  kDigitOrder,        ///< t compared with u
+  kFirstDigitIn,      ///< t in the digit list
+  kSecondDigitIn,     ///< u in the digit list
+  kAnswerCompare,     ///< n compared with value
+  kDigitDifference,   ///< |t - u| compared with value
+  kDigitSum,          ///< t + u compared with value
+  kDivisibleBy,       ///< value divides n
+  kNotDivisibleBy,    ///< value does not divide n
+  kFirstDigitNotIn,   ///< t not in the digit list
+  kSecondDigitNotIn,  ///< u not in the digit list
+};
 
-/// Relations, left side first; any other code always passes.
-inline constexpr int32_t kLess = 0;
-inline constexpr int32_t kGreater = 1;
-inline constexpr int32_t kNotLess = 2;
-inline constexpr int32_t kNotGreater = 3;
+/// How the comparing kinds compare, left side first. A relation outside the list
+/// always passes and has no negation.
+enum class Relation : int32_t {
+  kLess,
+  kGreater,
+  kNotLess,
+  kNotGreater,
+};
 
 /// The candidates tried, in increasing order.
 inline constexpr int32_t kFirstCandidate = 10;
@@ -35,8 +41,8 @@ inline constexpr int32_t kLastCandidate = 90;
 /// One clue. A digit list packs its digits into `value`, the first listed digit in
 /// the units place; a zero listed last is a trailing 0 digit.
 struct NumberClue {
-  int32_t kind = kDigitOrder;
-  int32_t relation = kLess;
+  ClueKind kind = ClueKind::kDigitOrder;
+  Relation relation = Relation::kLess;  ///< used by the comparing kinds only
   int32_t value = 0;
 };
 
@@ -53,15 +59,17 @@ bool ParseNumberClue(std::string_view sentence, NumberClue* clue);
 /// Whether candidate n passes the clue. A divisor of 0 divides nothing.
 bool TestNumberClue(const NumberClue& clue, int32_t n);
 
-/// Turns the clue into its negation in place; kinds that have none stay as they are.
+/// Turns the clue into its negation in place: a comparing kind turns over its
+/// relation, the other kinds become their opposite kind. The not-in kinds are not
+/// turned back: negating them leaves them as they are, like a kind outside the list.
 void NegateNumberClue(NumberClue* clue);
 
 /// The wantedOrdinal-th candidate (1 is the first) that passes all six clues, or
 /// kNoNumber when there are fewer.
 int32_t SolveNumberClues(const ClueSlots& clues, int32_t wantedOrdinal);
 
-/// Negates in place the clues of the speakers who are not kTruthful in `row` (the
-/// hermit's never), then searches like SolveNumberClues.
+/// Negates in place the clues of the speakers who are not Truth::kTruthful in `row`
+/// (the hermit's never), then searches like SolveNumberClues.
 int32_t SolveNumberCluesFor(ClueSlots* clues, const TruthRow& row, int32_t wantedOrdinal);
 
 }  // namespace talvorix
