@@ -68,7 +68,7 @@ int32_t SizeArgument(std::size_t length) {
 }
 
 /// The one text that both puzzle kinds gather their lines into: each line followed by
-/// one blank. An empty text is no text: appending to it starts one.
+/// one blank. A released text is empty, and appending to it starts the next one.
 class GatheredText {
  public:
   /// A new text from `line`; one that was there before is discarded.
