@@ -26,7 +26,7 @@ step() { printf '\n== %s\n' "$*"; }
 
 step "lintian $(basename "$deb")"
 # Tags kept on purpose are overridden, with their reasons, in packaging/debian/lintian-overrides.
-if lintian --fail-on error,warning --info --pedantic --show-overrides "$deb"; then
+if lintian --fail-on error,warning --display-info --pedantic --show-overrides "$deb"; then
   echo "lintian: no errors or warnings"
 else
   failed=1
