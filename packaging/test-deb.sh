@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Installs the Debian package on this machine, checks the installed programs, removes
 # the package and checks that every file it installed went with it.
-#  - dpkg -i, then apt-get install -f for the dependencies dpkg-shlibdeps named;
+#  - Depends holds the libraries dpkg-shlibdeps found, and only known package names;
+#  - dpkg -i, then apt-get install -f for the dependencies it lacks;
 #  - talvorix-cli and talvorix-send print their versions, talvorix-cli answers the
 #    shipped sample exactly as packaging/test/fordulo-112.expected says;
 #  - each man page names every option its program's --help shows;
@@ -57,6 +58,20 @@ run_dpkg() {
   done
   return 1
 }
+
+echo "== dependencies"
+depends=$(dpkg-deb -f "$deb" Depends)
+echo "Depends: $depends"
+# CPack leaves dpkg-shlibdeps out, silently, when a tool it needs is missing.
+for library in libc6 libstdc++6 libqt6core6 libqt6widgets6; do
+  grep -Eq "(^|, )${library//+/\\+} \\(>= " <<<"$depends" && pass "Depends: $library, versioned by dpkg-shlibdeps" \
+    || fail "Depends lacks $library (was dpkg-shlibdeps run?)"
+done
+unknown=()
+for name in $(tr ',|' '\n\n' <<<"$depends" | sed 's/(.*//; s/ //g'); do
+  apt-cache show "$name" >/dev/null 2>&1 || unknown+=("$name")
+done
+[ ${#unknown[@]} -eq 0 ] && pass "every dependency is a known package" || fail "unknown dependencies: ${unknown[*]}"
 
 echo "== dpkg -i $(basename "$deb")"
 if ! run_dpkg -i "$deb"; then
