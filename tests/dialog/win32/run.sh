@@ -6,7 +6,7 @@
 # Needs wine, xvfb-run and, for the screenshot, ImageMagick.
 set -euo pipefail
 
-root=$(cd "$(dirname "$0")/../.." && pwd)
+root=$(cd "$(dirname "$0")/../../.." && pwd)
 screenshot=""
 if [ "${1:-}" = "--screenshot" ]; then
   screenshot=$(realpath -m "$2")
