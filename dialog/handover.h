@@ -7,12 +7,13 @@
 #include <string_view>
 
 #include "dialog/dialog_view.h"
-#include "dialog/resources/resource.h"
 
 namespace talvorix {
 
 /// Bytes of the shared block; a path must leave room for its NUL.
-inline constexpr std::size_t kSharedPathSize = TALVORIX_SHARED_PATH_SIZE;
+inline constexpr std::size_t kSharedPathSize = 1024;
+/// The window message (0x414B) that announces a path in the block to the Windows dialog.
+inline constexpr unsigned kLoadSharedPathMessage = 16715;
 
 /// The dialog's side: the block, opened or created on first use and kept open.
 std::unique_ptr<SharedPathBlock> MakeSharedPathBlock();

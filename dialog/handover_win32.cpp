@@ -1,5 +1,5 @@
 // The hand-over on Windows: the named file mapping "PATH" backed by the paging
-// file, and message WM_LOADSHAREDPATH sent to the dialog found by its caption.
+// file, and message kLoadSharedPathMessage sent to the dialog found by its caption.
 // Our senders take turns through the named mutex "talvorix-PATH-sender", held from
 // before the write until the dialog has read the path, so that two of them never
 // overwrite each other's path in the one block.
@@ -12,6 +12,7 @@
 #include <span>
 #include <string>
 
+#include "dialog/dialog_template.h"
 #include "dialog/handover.h"
 
 namespace talvorix {
@@ -19,7 +20,6 @@ namespace {
 
 constexpr char kBlockName[] = "PATH";
 constexpr char kDialogClass[] = "#32770";
-constexpr char kDialogCaption[] = "Talvorix v0.93";
 constexpr char kSenderLockName[] = "talvorix-PATH-sender";
 /// How long a sender waits for the dialog to read a report.
 constexpr UINT kAnswerTimeoutMs = 30000;
@@ -160,7 +160,8 @@ SendOutcome SendPathToDialog(std::string_view path, std::string* detail) {
       return SendOutcome::kBlockUnavailable;
   }
 
-  const HWND dialog = FindWindowA(kDialogClass, kDialogCaption);
+  const std::string caption(kDialogTemplate.caption);  // ASCII: the same in every code page
+  const HWND dialog = FindWindowA(kDialogClass, caption.c_str());
   if (dialog == nullptr) return SendOutcome::kNoDialog;
 
   Mapping block;
@@ -175,7 +176,7 @@ SendOutcome SendPathToDialog(std::string_view path, std::string* detail) {
   // call returns, and opens the block of its own before this program lets go of it,
   // so the block outlives the sender.
   DWORD_PTR answer = 0;
-  if (SendMessageTimeoutA(dialog, WM_LOADSHAREDPATH, 0, 0, SMTO_ABORTIFHUNG, kAnswerTimeoutMs, &answer) == 0) {
+  if (SendMessageTimeoutA(dialog, kLoadSharedPathMessage, 0, 0, SMTO_ABORTIFHUNG, kAnswerTimeoutMs, &answer) == 0) {
     const DWORD sendError = GetLastError();
     if (sendError == ERROR_INVALID_WINDOW_HANDLE) return SendOutcome::kNoDialog;  // it closed meanwhile
     // The message stays with the dialog, which may still take it later and then

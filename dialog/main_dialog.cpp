@@ -1,9 +1,9 @@
 #include "dialog/main_dialog.h"
 
 #include "core/notices.h"
-#include "scanner/scan_turn_report.h"
 #include "core/text.h"
-#include "dialog/resources/resource.h"
+#include "dialog/dialog_template.h"
+#include "scanner/scan_turn_report.h"
 
 namespace talvorix {
 namespace {
@@ -54,18 +54,18 @@ void MainDialog::ShowResult(int32_t k) {
   if (k == 0) k = table_.count();
   const PuzzleResult* record = table_.At(k);
   if (record == nullptr) return;
-  view_.SetControlText(IDC_ANSWER, FieldText(record->answer));
-  view_.SetControlText(IDC_TEXT, FieldText(record->text));
-  view_.SetControlText(IDC_TITLE, FieldText(record->title));
-  view_.SetControlText(IDC_COUNTER, std::to_string(k) + "/" + std::to_string(table_.count()));
+  view_.SetControlText(kAnswerControl, FieldText(record->answer));
+  view_.SetControlText(kTextControl, FieldText(record->text));
+  view_.SetControlText(kTitleControl, FieldText(record->title));
+  view_.SetControlText(kCounterControl, std::to_string(k) + "/" + std::to_string(table_.count()));
   currentIndex_ = k;
 }
 
 void MainDialog::ShowNotice() {
-  view_.SetControlText(IDC_ANSWER, "");
-  view_.SetControlText(IDC_TEXT, table_.count() < 0 ? kNoSuchFileNotice.view() : kNoPuzzleNotice.view());
-  view_.SetControlText(IDC_TITLE, kEmptyTitle);
-  view_.SetControlText(IDC_COUNTER, "");
+  view_.SetControlText(kAnswerControl, "");
+  view_.SetControlText(kTextControl, table_.count() < 0 ? kNoSuchFileNotice.view() : kNoPuzzleNotice.view());
+  view_.SetControlText(kTitleControl, kEmptyTitle);
+  view_.SetControlText(kCounterControl, "");
 }
 
 void MainDialog::LoadAndShow(const ReportScan& scan) {
@@ -100,13 +100,14 @@ void MainDialog::OnSharedPath() {
   LoadAndShow(ScanPath(std::string(SharedBlockPath(*block))));
 }
 
-void MainDialog::OnCommand(uintptr_t command) {
+void MainDialog::OnPrevious() {
   if (table_.count() < 1) return;
-  if (command == IDC_PREV) {
-    ShowResult(currentIndex_ - 1);
-  } else if (command == IDC_NEXT) {
-    ShowResult(currentIndex_ % table_.count() + 1);
-  }
+  ShowResult(currentIndex_ - 1);
+}
+
+void MainDialog::OnNext() {
+  if (table_.count() < 1) return;
+  ShowResult(currentIndex_ % table_.count() + 1);
 }
 
 void MainDialog::OnClose() { view_.EndDialog(1); }

@@ -46,8 +46,10 @@ class MainDialog {
   void OnDrop(const std::string& path);
   /// Another program announced a path in the shared block.
   void OnSharedPath();
-  /// A command with its whole command parameter; only the two buttons' clicks count.
-  void OnCommand(uintptr_t command);
+  /// The "<" button: shows the record before the current one, the last after the first.
+  void OnPrevious();
+  /// The ">" button: shows the record after the current one, the first after the last.
+  void OnNext();
   /// The user closes the dialog.
   void OnClose();
 

@@ -17,31 +17,22 @@
 #include <optional>
 
 #include "core/cp1250.h"
-#include "dialog/resources/resource.h"
 
 namespace talvorix {
 namespace {
 
-constexpr auto kCaption = Cp1250(u8"Talvorix v0.93");
-constexpr auto kHint = Cp1250(u8"Húzd rá a fordulót");
-constexpr auto kTemplateTitle = Cp1250(u8"  Feladvány  ");
-constexpr auto kCredit = Cp1250(u8"Készítette a Talvorix csapata");
-constexpr auto kAnswerLabel = Cp1250(u8"Megoldás :");
+/// A text control at most this high (in vertical dialog units) holds one line.
+constexpr int kOneLineHeight = 15;
 
-// The template, in dialog units: left, top, width, height.
-struct Place {
-  int left, top, width, height;
-};
-constexpr Place kDialogSize = {0, 0, 186, 151};
-constexpr Place kTitlePlace = {2, 10, 182, 114};
-constexpr Place kHintPlace = {2, 0, 182, 8};
-constexpr Place kTextPlace = {6, 19, 171, 99};
-constexpr Place kCreditPlace = {22, 140, 141, 9};
-constexpr Place kPrevPlace = {9, 127, 15, 10};
-constexpr Place kNextPlace = {57, 127, 15, 10};
-constexpr Place kCounterPlace = {27, 127, 27, 9};
-constexpr Place kAnswerLabelPlace = {83, 127, 36, 8};
-constexpr Place kAnswerPlace = {120, 127, 56, 9};
+/// The window's frame and title bar buttons for the template's dialog styles.
+Qt::WindowFlags WindowFlagsFor(unsigned style) {
+  Qt::WindowFlags flags = Qt::Dialog | Qt::CustomizeWindowHint;
+  if (style & kTitleBar) flags |= Qt::WindowTitleHint;
+  if (style & kSystemMenu) flags |= Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint;
+  if (style & kMinimizeBox) flags |= Qt::WindowMinimizeButtonHint;
+  if (style & kTopmost) flags |= Qt::WindowStaysOnTopHint;
+  return flags;
+}
 
 /// a * b / c rounded half away from zero, as dialog-unit arithmetic rounds.
 int MulDiv(int a, int b, int c) {
@@ -89,81 +80,87 @@ DialogUnits::DialogUnits(const QFontMetrics& metrics)
 int DialogUnits::X(int units) const { return MulDiv(units, baseWidth_, 4); }
 int DialogUnits::Y(int units) const { return MulDiv(units, baseHeight_, 8); }
 
-QRect DialogUnits::ToPixels(int left, int top, int width, int height) const {
-  return QRect(X(left), Y(top), X(width), Y(height));
+QRect DialogUnits::ToPixels(const DialogRect& rect) const {
+  return QRect(X(rect.left), Y(rect.top), X(rect.width), Y(rect.height));
 }
 
 DialogWindow::DialogWindow(SharedPathBlock& sharedBlock, std::string commandLinePath, EndHandler onEnd,
                            QWidget* parent)
-    : QDialog(parent,
-              Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
-                  Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint | Qt::WindowStaysOnTopHint),
+    : QDialog(parent, WindowFlagsFor(kDialogTemplate.style)),
       logic_(*this, sharedBlock, std::move(commandLinePath)),
       onEnd_(std::move(onEnd)) {
   if (!onEnd_) onEnd_ = [](int result) { QCoreApplication::exit(result); };
 
-  setWindowTitle(FromCp1250(kCaption));
+  const DialogTemplate& dialog = kDialogTemplate;
+  setWindowTitle(FromCp1250(dialog.caption));
   setWindowIcon(QIcon(QStringLiteral(":/talvorix/talvorix.png")));
-  setAcceptDrops(true);
+  setAcceptDrops((dialog.style & kAcceptsFiles) != 0);
+  // Laid out in the desktop's font rather than the template's, which Linux seldom has.
   const DialogUnits units(fontMetrics());
-  setFixedSize(units.X(kDialogSize.width), units.Y(kDialogSize.height));
-  const auto place = [&units](QWidget* widget, const Place& p) {
-    widget->setGeometry(units.ToPixels(p.left, p.top, p.width, p.height));
-  };
+  setFixedSize(units.X(dialog.rect.width), units.Y(dialog.rect.height));
 
   // Created in the template's order, so later controls lie above the group box.
-  title_ = new QGroupBox(FromCp1250(kTemplateTitle), this);
-  title_->setObjectName(QStringLiteral("title"));
-  title_->setAlignment(Qt::AlignHCenter);
-  // The frame runs through the middle of the caption, as on a classic dialog, so the
-  // text below has the room the template gives it.
-  title_->setStyleSheet(QStringLiteral(
-      "QGroupBox { border: 1px solid palette(mid); border-radius: 2px; margin-top: 0.5em; }"
-      "QGroupBox::title { subcontrol-origin: margin; subcontrol-position: top center; }"));
-  place(title_, kTitlePlace);
-  place(AddLabel("hint", kHint, Qt::AlignCenter, false), kHintPlace);
-  text_ = AddLabel("text", "", Qt::AlignLeft | Qt::AlignTop, false);
-  text_->setWordWrap(true);
-  place(text_, kTextPlace);
-  place(AddLabel("credit", kCredit, Qt::AlignCenter, true), kCreditPlace);
-  place(AddButton("prev", "<", IDC_PREV), kPrevPlace);
-  place(AddButton("next", ">", IDC_NEXT), kNextPlace);
-  counter_ = AddLabel("counter", "", Qt::AlignCenter, true);
-  place(counter_, kCounterPlace);
-  place(AddLabel("answerLabel", kAnswerLabel, Qt::AlignLeft | Qt::AlignVCenter, false), kAnswerLabelPlace);
-  answer_ = AddLabel("answer", "", Qt::AlignCenter, true);
-  place(answer_, kAnswerPlace);
+  for (const ControlTemplate& control : dialog.controls) {
+    QWidget* widget = AddControl(control);
+    widget->setObjectName(QString::fromLatin1(control.name.data(), static_cast<qsizetype>(control.name.size())));
+    widget->setGeometry(units.ToPixels(control.rect));
+    if (control.id != kStaticControl) controls_[control.id] = widget;
+  }
 
   logic_.OnInit();
 }
 
-QLabel* DialogWindow::AddLabel(const char* name, std::string_view cp1250, Qt::Alignment alignment, bool sunken) {
-  auto* label = new QLabel(FromCp1250(cp1250), this);
-  label->setObjectName(QString::fromLatin1(name));
+QWidget* DialogWindow::AddControl(const ControlTemplate& control) {
+  const QString text = FromCp1250(control.text);
+  switch (control.kind) {
+    case ControlKind::kGroupBox: {
+      auto* group = new QGroupBox(text, this);
+      group->setAlignment((control.style & kCenteredTitle) ? Qt::AlignHCenter : Qt::AlignLeft);
+      // The frame runs through the middle of the caption, as on a classic dialog, so the
+      // text below has the room the template gives it.
+      group->setStyleSheet(QStringLiteral(
+          "QGroupBox { border: 1px solid palette(mid); border-radius: 2px; margin-top: 0.5em; }"
+          "QGroupBox::title { subcontrol-origin: margin; subcontrol-position: top center; }"));
+      return group;
+    }
+    case ControlKind::kPushButton: {
+      auto* button = new QPushButton(text, this);
+      if (control.id == kPreviousButton) connect(button, &QPushButton::clicked, this, [this] { logic_.OnPrevious(); });
+      if (control.id == kNextButton) connect(button, &QPushButton::clicked, this, [this] { logic_.OnNext(); });
+      return button;
+    }
+    case ControlKind::kLeftText:
+    case ControlKind::kCenteredText:
+      break;
+  }
+  auto* label = new QLabel(text, this);
   label->setTextFormat(Qt::PlainText);
-  label->setAlignment(alignment);
-  if (sunken) {
+  const Qt::Alignment across = control.kind == ControlKind::kLeftText ? Qt::AlignLeft : Qt::AlignHCenter;
+  // The desktop's font seldom fills a one-line control as the template's font does, so
+  // its line sits in the middle; a taller control wraps its words from the top down.
+  if (control.rect.height <= kOneLineHeight) {
+    label->setAlignment(across | Qt::AlignVCenter);
+  } else {
+    label->setAlignment(across | Qt::AlignTop);
+    label->setWordWrap(true);
+  }
+  if (control.style & kSunken) {
     label->setFrameStyle(QFrame::Panel | QFrame::Sunken);
     label->setLineWidth(1);
   }
   return label;
 }
 
-QPushButton* DialogWindow::AddButton(const char* name, const char* text, int command) {
-  auto* button = new QPushButton(QString::fromLatin1(text), this);
-  button->setObjectName(QString::fromLatin1(name));
-  connect(button, &QPushButton::clicked, this, [this, command] { logic_.OnCommand(static_cast<uintptr_t>(command)); });
-  return button;
-}
-
 void DialogWindow::SetControlText(int controlId, std::string_view cp1250) {
+  const auto found = controls_.find(controlId);
+  if (found == controls_.end()) return;
   const QString text = FromCp1250(cp1250);
-  switch (controlId) {
-    case IDC_TITLE: title_->setTitle(text); break;
-    case IDC_TEXT: text_->setText(text); break;
-    case IDC_COUNTER: counter_->setText(text); break;
-    case IDC_ANSWER: answer_->setText(text); break;
-    default: break;
+  if (auto* group = qobject_cast<QGroupBox*>(found->second)) {
+    group->setTitle(text);
+  } else if (auto* label = qobject_cast<QLabel*>(found->second)) {
+    label->setText(text);
+  } else if (auto* button = qobject_cast<QPushButton*>(found->second)) {
+    button->setText(text);
   }
 }
 

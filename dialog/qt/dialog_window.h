@@ -7,9 +7,11 @@
 #include <QString>
 
 #include <functional>
+#include <map>
 #include <string>
 #include <string_view>
 
+#include "dialog/dialog_template.h"
 #include "dialog/dialog_view.h"
 #include "dialog/main_dialog.h"
 
@@ -17,9 +19,6 @@ class QCloseEvent;
 class QDragEnterEvent;
 class QDropEvent;
 class QFontMetrics;
-class QGroupBox;
-class QLabel;
-class QPushButton;
 
 namespace talvorix {
 
@@ -32,7 +31,7 @@ class DialogUnits {
  public:
   explicit DialogUnits(const QFontMetrics& metrics);
   DialogUnits(int baseWidth, int baseHeight) : baseWidth_(baseWidth), baseHeight_(baseHeight) {}
-  QRect ToPixels(int left, int top, int width, int height) const;
+  QRect ToPixels(const DialogRect& rect) const;
   int X(int units) const;
   int Y(int units) const;
 
@@ -48,8 +47,9 @@ class DialogWindow : public QDialog, public DialogView {
   /// Called with the dialog's result when it ends.
   using EndHandler = std::function<void(int result)>;
 
-  /// Builds the window and loads the command-line report, if there is one. By default
-  /// ending the dialog leaves the application's event loop with the result.
+  /// Builds the window from the dialog template and loads the command-line report, if
+  /// there is one. By default ending the dialog leaves the application's event loop with
+  /// the result.
   DialogWindow(SharedPathBlock& sharedBlock, std::string commandLinePath, EndHandler onEnd = {},
                QWidget* parent = nullptr);
 
@@ -68,16 +68,14 @@ class DialogWindow : public QDialog, public DialogView {
   void dropEvent(QDropEvent* event) override;
 
  private:
-  QLabel* AddLabel(const char* name, std::string_view cp1250, Qt::Alignment alignment, bool sunken);
-  QPushButton* AddButton(const char* name, const char* text, int command);
+  /// Creates one control of the template, not yet placed.
+  QWidget* AddControl(const ControlTemplate& control);
 
   MainDialog logic_;
   EndHandler onEnd_;
   bool ended_ = false;
-  QGroupBox* title_ = nullptr;
-  QLabel* text_ = nullptr;
-  QLabel* counter_ = nullptr;
-  QLabel* answer_ = nullptr;
+  /// The controls that have an id, by id.
+  std::map<int, QWidget*> controls_;
 };
 
 }  // namespace talvorix

@@ -8,9 +8,9 @@
 #include <string>
 #include <utility>
 
+#include "dialog/dialog_template.h"
 #include "dialog/handover.h"
 #include "dialog/main_dialog.h"
-#include "dialog/resources/resource.h"
 #include "dialog/win32/win32_view.h"
 
 namespace talvorix {
@@ -31,12 +31,23 @@ void OnDropFiles(App* app, HDROP drop) {
   app->dialog.OnDrop([&name](ResultTable* table) { return ScanWideNamedReport(name, table, kDialogReportLimit); });
 }
 
+/// Only a click on one of the two buttons pages: its id with the notification
+/// BN_CLICKED (0) makes up the whole command parameter. Other notifications from the
+/// buttons, and commands such as Enter's IDOK or Escape's IDCANCEL, do nothing.
+void OnCommand(App* app, WPARAM command) {
+  if (command == MAKEWPARAM(kPreviousButton, BN_CLICKED)) {
+    app->dialog.OnPrevious();
+  } else if (command == MAKEWPARAM(kNextButton, BN_CLICKED)) {
+    app->dialog.OnNext();
+  }
+}
+
 void OnInitDialog(App* app, HWND dialog) {
   app->view.Attach(dialog);
   // The title bar and the task list show the program's icon, at their own sizes.
   for (const auto& [which, metric] : {std::pair{ICON_BIG, SM_CXICON}, std::pair{ICON_SMALL, SM_CXSMICON}}) {
     const int size = GetSystemMetrics(metric);
-    const HANDLE icon = LoadImageA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDI_MAIN), IMAGE_ICON, size, size,
+    const HANDLE icon = LoadImageA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(kIconResource), IMAGE_ICON, size, size,
                                    LR_SHARED);
     if (icon != nullptr) SendMessageA(dialog, WM_SETICON, which, reinterpret_cast<LPARAM>(icon));
   }
@@ -52,11 +63,11 @@ INT_PTR CALLBACK DialogProc(HWND dialog, UINT message, WPARAM wp, LPARAM lp) {
   App* app = reinterpret_cast<App*>(GetWindowLongPtrA(dialog, DWLP_USER));
   if (app == nullptr) return FALSE;
   switch (message) {
-    case WM_DROPFILES:      OnDropFiles(app, reinterpret_cast<HDROP>(wp)); return TRUE;
-    case WM_LOADSHAREDPATH: app->dialog.OnSharedPath(); return TRUE;
-    case WM_COMMAND:        app->dialog.OnCommand(wp); return TRUE;
-    case WM_CLOSE:          app->dialog.OnClose(); return TRUE;
-    default:                return FALSE;
+    case WM_DROPFILES:           OnDropFiles(app, reinterpret_cast<HDROP>(wp)); return TRUE;
+    case kLoadSharedPathMessage: app->dialog.OnSharedPath(); return TRUE;
+    case WM_COMMAND:             OnCommand(app, wp); return TRUE;
+    case WM_CLOSE:               app->dialog.OnClose(); return TRUE;
+    default:                     return FALSE;
   }
 }
 
@@ -66,7 +77,7 @@ INT_PTR CALLBACK DialogProc(HWND dialog, UINT message, WPARAM wp, LPARAM lp) {
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
   const std::string_view tail = talvorix::CommandLineTail(GetCommandLineA());
   talvorix::App app{std::string(talvorix::CommandLinePath(tail))};
-  DialogBoxParamA(instance, MAKEINTRESOURCEA(IDD_MAIN), nullptr, talvorix::DialogProc,
+  DialogBoxParamA(instance, MAKEINTRESOURCEA(talvorix::kDialogResource), nullptr, talvorix::DialogProc,
                   reinterpret_cast<LPARAM>(&app));
   return 1;
 }

@@ -11,7 +11,8 @@
 #include <vector>
 
 #include "core/cp1250.h"
-#include "dialog/resources/resource.h"
+#include "dialog/handover.h"
+#include "tests/core/win1250.h"
 #include "tests/scanner/report_fixtures.h"
 
 namespace talvorix {
@@ -27,7 +28,7 @@ struct RecordingView : DialogView {
 };
 
 struct FakeBlock : SharedPathBlock {
-  std::array<char, TALVORIX_SHARED_PATH_SIZE> bytes{};
+  std::array<char, kSharedPathSize> bytes{};
   bool available = true;
   int opened = 0;
   std::optional<std::span<const char>> Bytes() override {
@@ -77,34 +78,41 @@ struct Fixture {
   MainDialog dialog{view, block, ""};
 };
 
+/// Presses the buttons: '<' for OnPrevious, '>' for OnNext.
+void Press(MainDialog& dialog, std::string_view buttons) {
+  for (char button : buttons) {
+    if (button == '<') {
+      dialog.OnPrevious();
+    } else {
+      dialog.OnNext();
+    }
+  }
+}
+
 TEST(MainDialog, ButtonsWrapRound) {
   struct Case {
     int32_t count;
-    std::vector<uintptr_t> presses;
+    std::string_view presses;
     int32_t wantIndex;
   };
   const Case kCases[] = {
-      {3, {IDC_NEXT, IDC_NEXT, IDC_NEXT}, 1},  // ">" from 3 shows 1/3
-      {3, {IDC_PREV}, 3},                      // "<" from 1 shows 3/3
-      {3, {IDC_NEXT, IDC_PREV}, 1},            // "<" from 2 shows 1/3
-      {1, {IDC_NEXT}, 1},
-      {1, {IDC_PREV}, 1},
-      {3, {1u, IDC_NEXT + (1u << 16)}, 1},  // other commands do nothing
+      {3, ">>>", 1},  // ">" from 3 shows 1/3
+      {3, "<", 3},    // "<" from 1 shows 3/3
+      {3, "><", 1},   // "<" from 2 shows 1/3
+      {3, "<<<", 1},
+      {1, ">", 1},
+      {1, "<", 1},
   };
   for (const Case& c : kCases) {
-    SCOPED_TRACE(c.count);
+    SCOPED_TRACE(std::to_string(c.count) + " " + std::string(c.presses));
     Fixture f;
     f.dialog.OnDrop(Records(c.count));
     f.view.calls.clear();
-    for (uintptr_t press : c.presses) f.dialog.OnCommand(press);
+    Press(f.dialog, c.presses);
     EXPECT_EQ(f.dialog.currentIndex(), c.wantIndex);
-    if (c.presses.front() == IDC_NEXT || c.presses.front() == IDC_PREV) {
-      ASSERT_GE(f.view.calls.size(), 4u);
-      const std::vector<std::string> last(f.view.calls.end() - 4, f.view.calls.end());
-      EXPECT_EQ(last, Shown(c.wantIndex, c.count));
-    } else {
-      EXPECT_TRUE(f.view.calls.empty());
-    }
+    ASSERT_EQ(f.view.calls.size(), 4 * c.presses.size());
+    const std::vector<std::string> last(f.view.calls.end() - 4, f.view.calls.end());
+    EXPECT_EQ(last, Shown(c.wantIndex, c.count));
   }
 }
 
@@ -114,8 +122,7 @@ TEST(MainDialog, ButtonsDoNothingWithoutRecords) {
     Fixture f;
     f.dialog.OnDrop(Records(count));
     f.view.calls.clear();
-    f.dialog.OnCommand(IDC_NEXT);
-    f.dialog.OnCommand(IDC_PREV);
+    Press(f.dialog, "><");
     EXPECT_TRUE(f.view.calls.empty());
   }
 }
@@ -173,7 +180,7 @@ TEST(MainDialog, CommandLineReportIsReadAndShown) {
   ASSERT_EQ(view.calls.size(), 4u);
   EXPECT_EQ(view.calls[0], "1006=35");
   EXPECT_EQ(view.calls[3], "1007=1/3");
-  dialog.OnCommand(IDC_PREV);
+  dialog.OnPrevious();
   EXPECT_EQ(view.calls.back(), "1007=3/3");
   EXPECT_EQ(view.calls[view.calls.size() - 2], "1008= Remete feladány ");
 }
@@ -221,7 +228,7 @@ TEST(MainDialog, ReportsOverTheSizeLimitShowAsUnreadable) {
 TEST(MainDialog, SharedBlockReplacesTheTable) {
   Fixture f;
   f.dialog.OnDrop(Records(3));
-  f.dialog.OnCommand(IDC_NEXT);
+  f.dialog.OnNext();
   f.view.calls.clear();
   f.block.Put("/nonexistent/second.html");
   f.dialog.OnSharedPath();
@@ -233,12 +240,6 @@ TEST(MainDialog, SharedBlockReplacesTheTable) {
   f.dialog.OnSharedPath();
   EXPECT_TRUE(f.view.calls.empty());
   EXPECT_EQ(f.block.opened, 2);
-}
-
-TEST(MainDialog, CloseEndsWithOne) {
-  Fixture f;
-  f.dialog.OnClose();
-  EXPECT_EQ(f.view.calls, std::vector<std::string>{"end=1"});
 }
 
 TEST(CommandLine, TailAndPath) {
@@ -261,14 +262,6 @@ TEST(CommandLine, TailAndPath) {
     EXPECT_EQ(CommandLineTail(c.commandLine), c.tail);
     EXPECT_EQ(CommandLinePath(c.tail), c.path);
   }
-}
-
-TEST(SharedBlock, PathStopsAtNulOrBlockEnd) {
-  std::array<char, TALVORIX_SHARED_PATH_SIZE> block{};
-  std::string_view("C:\\r.html").copy(block.data(), 9);
-  EXPECT_EQ(SharedBlockPath(block), "C:\\r.html");
-  block.fill('x');
-  EXPECT_EQ(SharedBlockPath(block).size(), block.size());
 }
 
 }  // namespace

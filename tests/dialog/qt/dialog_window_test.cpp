@@ -284,27 +284,22 @@ void DialogWindowTest::dragEnterWantsALocalFile() {
 
 void DialogWindowTest::layoutFollowsDialogUnits() {
   // Rounding as dialog units round: half a pixel goes up.
-  QCOMPARE(DialogUnits(6, 13).ToPixels(120, 127, 56, 9), QRect(180, 206, 84, 15));
-  QCOMPARE(DialogUnits(7, 16).ToPixels(2, 10, 182, 114), QRect(4, 20, 319, 228));
+  QCOMPARE(DialogUnits(6, 13).ToPixels({120, 127, 56, 9}), QRect(180, 206, 84, 15));
+  QCOMPARE(DialogUnits(7, 16).ToPixels({2, 10, 182, 114}), QRect(4, 20, 319, 228));
 
   Fixture f;
   const DialogUnits units(f.window.fontMetrics());
   QCOMPARE(f.window.minimumSize(), QSize(units.X(186), units.Y(151)));
   QCOMPARE(f.window.maximumSize(), f.window.minimumSize());
-  struct Case {
-    const char* name;
-    QRect units;
-  };
-  const Case cases[] = {
-      {"title", {2, 10, 182, 114}},   {"hint", {2, 0, 182, 8}},     {"text", {6, 19, 171, 99}},
-      {"credit", {22, 140, 141, 9}},  {"prev", {9, 127, 15, 10}},   {"next", {57, 127, 15, 10}},
-      {"counter", {27, 127, 27, 9}},  {"answerLabel", {83, 127, 36, 8}}, {"answer", {120, 127, 56, 9}},
-  };
-  for (const Case& c : cases) {
-    const QWidget* control = f.window.findChild<QWidget*>(QString::fromLatin1(c.name));
-    QVERIFY2(control != nullptr, c.name);
-    QCOMPARE(control->geometry(), units.ToPixels(c.units.x(), c.units.y(), c.units.width(), c.units.height()));
-    QVERIFY2(f.window.rect().contains(control->geometry()), c.name);
+  const QList<QWidget*> children = f.window.findChildren<QWidget*>(QString(), Qt::FindDirectChildrenOnly);
+  QCOMPARE(children.size(), qsizetype(kDialogTemplate.controls.size()));
+  for (std::size_t i = 0; i < kDialogTemplate.controls.size(); ++i) {
+    const ControlTemplate& c = kDialogTemplate.controls[i];
+    const QByteArray name(c.name.data(), static_cast<qsizetype>(c.name.size()));
+    const QWidget* control = children[static_cast<qsizetype>(i)];  // in the template's order
+    QCOMPARE(control->objectName().toLatin1(), name);
+    QCOMPARE(control->geometry(), units.ToPixels(c.rect));
+    QVERIFY2(f.window.rect().contains(control->geometry()), name.constData());
   }
 }
 

@@ -15,7 +15,7 @@
 #include <utility>
 #include <vector>
 
-#include "dialog/resources/resource.h"
+#include "dialog/dialog_template.h"
 #include "tests/dialog/win32/e2e_support.h"
 #include "tests/dialog/win32/handover_tests.h"
 
@@ -49,10 +49,10 @@ void ButtonsPageAndWrap() {
     std::vector<Step> steps;
   };
   const std::vector<Case> cases = {
-      {"fordulo-112.html", {{IDC_NEXT, 2}, {IDC_NEXT, 3}, {IDC_NEXT, 4}, {IDC_NEXT, 1}, {IDC_PREV, 4},
-                            {IDC_PREV, 3}, {IDC_PREV, 2}, {IDC_PREV, 1}, {IDC_PREV, 4}}},
-      {"fordulo-113.html", {{IDC_PREV, 3}, {IDC_NEXT, 1}, {IDC_NEXT, 2}, {IDC_NEXT, 3}}},
-      {"fordulo-114.html", {{IDC_NEXT, 2}, {IDC_NEXT, 3}, {IDC_PREV, 2}}},
+      {"fordulo-112.html", {{kNextButton, 2}, {kNextButton, 3}, {kNextButton, 4}, {kNextButton, 1}, {kPreviousButton, 4},
+                            {kPreviousButton, 3}, {kPreviousButton, 2}, {kPreviousButton, 1}, {kPreviousButton, 4}}},
+      {"fordulo-113.html", {{kPreviousButton, 3}, {kNextButton, 1}, {kNextButton, 2}, {kNextButton, 3}}},
+      {"fordulo-114.html", {{kNextButton, 2}, {kNextButton, 3}, {kPreviousButton, 2}}},
   };
   for (const Case& c : cases) {
     Dialog dialog(Example(c.file));
@@ -60,7 +60,7 @@ void ButtonsPageAndWrap() {
     for (std::size_t i = 0; i < c.steps.size(); ++i) {
       const Step& step = c.steps[i];
       dialog.Click(step.button);
-      ExpectShown(std::string(c.file) + " step " + std::to_string(i + 1) + (step.button == IDC_NEXT ? " >" : " <"),
+      ExpectShown(std::string(c.file) + " step " + std::to_string(i + 1) + (step.button == kNextButton ? " >" : " <"),
                   Record(c.file, step.want), dialog);
     }
   }
@@ -69,22 +69,22 @@ void ButtonsPageAndWrap() {
 void HandOverReplacesTable() {
   Dialog dialog(Example("fordulo-112.html"));
   if (!dialog.ok()) return;
-  dialog.Click(IDC_NEXT);
-  dialog.Click(IDC_NEXT);
+  dialog.Click(kNextButton);
+  dialog.Click(kNextButton);
   ExpectEq("talvorix-send exit code", "0",
            std::to_string(RunToEnd(g_send, L"\"" + Example("fordulo-113.html") + L"\"")));
   ExpectShown("after talvorix-send", Record("fordulo-113.html", 1), dialog);
-  dialog.Click(IDC_PREV);
+  dialog.Click(kPreviousButton);
   ExpectShown("paging the handed-over report", Record("fordulo-113.html", 3), dialog);
 
   HandOver(dialog, AnsiPath(Example("fordulo-114.html")));
   ExpectShown("after a second hand-over", Record("fordulo-114.html", 1), dialog);
-  dialog.Click(IDC_PREV);
+  dialog.Click(kPreviousButton);
   ExpectShown("a text with line feeds and Hungarian letters", Record("fordulo-114.html", 3), dialog);
 
   HandOver(dialog, AnsiPath(Join(g_scratch, L"nincs-ilyen.html")));
   ExpectShown("a handed-over path that cannot be opened", kNoSuchFile, dialog);
-  dialog.Click(IDC_NEXT);
+  dialog.Click(kNextButton);
   ExpectShown("buttons after a failed hand-over", kNoSuchFile, dialog);
 }
 
@@ -114,8 +114,8 @@ void CommandLinePaths() {
     if (!dialog.ok()) continue;
     ExpectShown(c.name, c.want, dialog);
     if (c.want[3].empty()) {
-      dialog.Click(IDC_NEXT);
-      dialog.Click(IDC_PREV);
+      dialog.Click(kNextButton);
+      dialog.Click(kPreviousButton);
       ExpectShown(c.name + ", buttons do nothing", c.want, dialog);
     }
   }
@@ -130,13 +130,41 @@ void EscapeAndEnterKeepItOpen() {
   // it shows when it has been handled.
   PostMessageW(dialog.window(), WM_KEYDOWN, VK_ESCAPE, 0);
   PostMessageW(dialog.window(), WM_KEYUP, VK_ESCAPE, 0);
-  PostMessageW(dialog.window(), WM_COMMAND, IDC_NEXT, 0);
-  for (DWORD waited = 0; dialog.Text(IDC_COUNTER) != "2/4" && waited < kStartTimeoutMs; waited += 50) Sleep(50);
+  PostMessageW(dialog.window(), WM_COMMAND, kNextButton, 0);
+  for (DWORD waited = 0; dialog.Text(kCounterControl) != "2/4" && waited < kStartTimeoutMs; waited += 50) Sleep(50);
   ExpectTrue("Escape and Enter leave the dialog open", dialog.Running() && IsWindow(dialog.window()));
-  ExpectEq("counter after the key and a click", "2/4", dialog.Text(IDC_COUNTER));
-  // A notification other than a click, for a button's id, is no click.
-  dialog.Send(WM_COMMAND, MAKEWPARAM(IDC_NEXT, BN_SETFOCUS), 0);
-  ExpectEq("counter after other commands", "2/4", dialog.Text(IDC_COUNTER));
+  ExpectEq("counter after the key and a click", "2/4", dialog.Text(kCounterControl));
+}
+
+// The dialog reads the whole command parameter: only a button's id with the
+// notification BN_CLICKED (0) pages, whether a mouse click or the space bar sent it.
+void OnlyClicksPage() {
+  Dialog dialog(Example("fordulo-112.html"));
+  if (!dialog.ok()) return;
+  struct Case {
+    const char* name;
+    int button;
+    WPARAM command;
+    const char* counter;
+  };
+  const Case cases[] = {
+      {"a click on >", kNextButton, MAKEWPARAM(kNextButton, BN_CLICKED), "2/4"},
+      {"> with the high word 1", kNextButton, kNextButton + (WPARAM{1} << 16), "2/4"},
+      {"> taking the focus", kNextButton, MAKEWPARAM(kNextButton, BN_SETFOCUS), "2/4"},
+      {"< losing the focus", kPreviousButton, MAKEWPARAM(kPreviousButton, BN_KILLFOCUS), "2/4"},
+      {"< double-clicked", kPreviousButton, MAKEWPARAM(kPreviousButton, BN_DOUBLECLICKED), "2/4"},
+      {"the counter's id", kCounterControl, MAKEWPARAM(kCounterControl, BN_CLICKED), "2/4"},
+      {"a click on <", kPreviousButton, MAKEWPARAM(kPreviousButton, BN_CLICKED), "1/4"},
+  };
+  for (const Case& c : cases) {
+    dialog.Send(WM_COMMAND, c.command, reinterpret_cast<LPARAM>(GetDlgItem(dialog.window(), c.button)));
+    ExpectEq(std::string("counter after ") + c.name, c.counter, dialog.Text(kCounterControl));
+  }
+  // The space bar on a button makes the button send BN_CLICKED itself.
+  const HWND next = GetDlgItem(dialog.window(), kNextButton);
+  SendMessageW(next, WM_KEYDOWN, VK_SPACE, 0);
+  SendMessageW(next, WM_KEYUP, VK_SPACE, 0);
+  ExpectEq("counter after the space bar on >", "2/4", dialog.Text(kCounterControl));
 }
 
 void DropLoadsFirstFile() {
@@ -147,13 +175,13 @@ void DropLoadsFirstFile() {
   if (!dialog.ok()) return;
   Drop(dialog, dialog.process(), {Example("fordulo-113.html"), Example("fordulo-112.html")});
   ExpectShown("the first of two dropped files", Record("fordulo-113.html", 1), dialog);
-  dialog.Click(IDC_NEXT);
+  dialog.Click(kNextButton);
   ExpectShown("paging a dropped report", Record("fordulo-113.html", 2), dialog);
   Drop(dialog, dialog.process(), {unusual});
   ExpectShown("a name outside the system code page", Record("fordulo-112.html", 1), dialog);
   Drop(dialog, dialog.process(), {g_examples});
   ExpectShown("a dropped folder", kNoSuchFile, dialog);
-  dialog.Click(IDC_PREV);
+  dialog.Click(kPreviousButton);
   ExpectShown("buttons after a failed drop", kNoSuchFile, dialog);
 }
 
@@ -178,6 +206,7 @@ int wmain(int argc, wchar_t** argv) {
       {"SendWithoutDialog", SendWithoutDialog},
       {"CommandLinePaths", CommandLinePaths},
       {"EscapeAndEnterKeepItOpen", EscapeAndEnterKeepItOpen},
+      {"OnlyClicksPage", OnlyClicksPage},
       {"DropLoadsFirstFile", DropLoadsFirstFile},
       {"ConcurrentSendersLoadEachPathOnce", ConcurrentSendersLoadEachPathOnce},
       {"SendersTakeTurns", SendersTakeTurns},

@@ -8,7 +8,8 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "dialog/resources/resource.h"
+#include "dialog/dialog_template.h"
+#include "dialog/handover.h"
 
 namespace talvorix::e2e {
 
@@ -170,7 +171,7 @@ std::string Dialog::Text(int id) const {
 }
 
 std::vector<std::string> Dialog::Shown() const {
-  return {Text(IDC_ANSWER), Text(IDC_TEXT), Text(IDC_TITLE), Text(IDC_COUNTER)};
+  return {Text(kAnswerControl), Text(kTextControl), Text(kTitleControl), Text(kCounterControl)};
 }
 
 std::vector<std::string> Dialog::AllTexts() const {
@@ -217,7 +218,7 @@ void HandOver(const Dialog& dialog, const std::string& path) {
   }
   std::memset(bytes, 0, 1024);
   std::memcpy(bytes, path.data(), std::min<std::size_t>(path.size(), 1023));
-  dialog.Send(WM_LOADSHAREDPATH, 0, 0);
+  dialog.Send(kLoadSharedPathMessage, 0, 0);
   UnmapViewOfFile(bytes);
   CloseHandle(block);
 }

@@ -1,7 +1,7 @@
 // talvorix-e2e-hook.dll: a window-procedure hook that the driver places on the
 // dialog's thread of the real, unchanged talvorix.exe. The system loads this DLL
 // into the dialog's process and calls the hooks on the dialog's own thread, around
-// every sent message, so each WM_LOADSHAREDPATH is seen exactly when it is handled:
+// every sent message, so each announcement of a path is seen exactly when it is handled:
 // no load can slip between two looks, as it could when the driver polled the
 // screen from outside.
 
@@ -9,7 +9,8 @@
 
 #include <cstring>
 
-#include "dialog/resources/resource.h"
+#include "dialog/dialog_template.h"
+#include "dialog/handover.h"
 #include "tests/dialog/win32/load_log.h"
 
 namespace {
@@ -49,7 +50,7 @@ void WriteBlock(const char* path) {
 extern "C" __declspec(dllexport) LRESULT CALLBACK BeforeDialogMessage(int code, WPARAM wp, LPARAM lp) {
   const auto* call = reinterpret_cast<const CWPSTRUCT*>(lp);
   LoadLog* log = Log();
-  if (code == HC_ACTION && call->message == WM_LOADSHAREDPATH && log != nullptr &&
+  if (code == HC_ACTION && call->message == talvorix::kLoadSharedPathMessage && log != nullptr &&
       InterlockedExchange(&log->writeForeignPath, 0) != 0)
     WriteBlock(log->foreignPath);
   return CallNextHookEx(nullptr, code, wp, lp);
@@ -60,12 +61,12 @@ extern "C" __declspec(dllexport) LRESULT CALLBACK BeforeDialogMessage(int code, 
 extern "C" __declspec(dllexport) LRESULT CALLBACK AfterDialogMessage(int code, WPARAM wp, LPARAM lp) {
   const auto* call = reinterpret_cast<const CWPRETSTRUCT*>(lp);
   LoadLog* log = Log();
-  if (code == HC_ACTION && call->message == WM_LOADSHAREDPATH && log != nullptr) {
+  if (code == HC_ACTION && call->message == talvorix::kLoadSharedPathMessage && log != nullptr) {
     const LONG index = log->count;  // only this thread writes the log
     if (index >= 0 && static_cast<std::size_t>(index) < kLoadLogCapacity) {
       char* entry = log->answers[index];
       std::memset(entry, 0, kLoadAnswerSize);
-      GetDlgItemTextA(call->hwnd, IDC_ANSWER, entry, static_cast<int>(kLoadAnswerSize));
+      GetDlgItemTextA(call->hwnd, talvorix::kAnswerControl, entry, static_cast<int>(kLoadAnswerSize));
     }
     InterlockedIncrement(&log->count);
   }
