@@ -8,6 +8,7 @@
 #include "cli/output.h"
 #include "core/cp1250.h"
 #include "core/notices.h"
+#include "core/version.h"
 #include "scanner/scan_turn_report.h"
 
 namespace {
@@ -46,7 +47,7 @@ int main(int argc, char** argv) {
         Print(stdout, kUsage);
         return kExitOk;
       } else if (arg == "--version") {
-        Print(stdout, "talvorix-cli 0.93\n");
+        Print(stdout, "talvorix-cli " + std::string(talvorix::kVersion) + "\n");
         return kExitOk;
       } else {
         Print(stderr, "talvorix-cli: unknown option " + talvorix::EscapeControlBytes(arg) + "\n\n");

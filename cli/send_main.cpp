@@ -4,6 +4,7 @@
 #include <string>
 #include <string_view>
 
+#include "core/version.h"
 #include "dialog/handover.h"
 
 namespace {
@@ -32,7 +33,7 @@ int main(int argc, char** argv) {
     return kExitSent;
   }
   if (argc == 2 && std::string_view(argv[1]) == "--version") {
-    Print(stdout, "talvorix-send 0.93\n");
+    Print(stdout, "talvorix-send " + std::string(talvorix::kVersion) + "\n");
     return kExitSent;
   }
   if (argc != 2 || std::string_view(argv[1]).empty()) {
