@@ -20,15 +20,18 @@ fi
 runtime=$(mktemp -d)  # keeps this window's socket apart from any running dialog
 log="$runtime/stderr"
 trap 'kill "$pid" 2>/dev/null || true; wait "$pid" 2>/dev/null || true; rm -rf "$runtime"' EXIT
-QT_QPA_PLATFORM=xcb XDG_RUNTIME_DIR="$runtime" TALVORIX_FIRST_FRAME=1 "$exe" "$report" 2>"$log" &
+# Qt's painting log says when the window's first painted frame goes to the screen.
+QT_QPA_PLATFORM=xcb XDG_RUNTIME_DIR="$runtime" QT_LOGGING_RULES="qt.widgets.painting=true" \
+  QT_MESSAGE_PATTERN="%{category}: %{message}" "$exe" "$report" 2>"$log" &
 pid=$!
+frame="^qt.widgets.painting: Flushing "
 
 for _ in $(seq 100); do
-  grep -q "first frame" "$log" && break
+  grep -q "$frame" "$log" && break
   kill -0 "$pid" 2>/dev/null || { cat "$log" >&2; echo "$0: the dialog ended early" >&2; exit 1; }
   sleep 0.1
 done
-grep -q "first frame" "$log" || { cat "$log" >&2; echo "$0: no frame within 10 s" >&2; exit 1; }
+grep -q "$frame" "$log" || { cat "$log" >&2; echo "$0: no frame within 10 s" >&2; exit 1; }
 sleep 0.5  # let the window settle after its first frame
 
 xwd -silent -name "Talvorix v0.93" | convert xwd:- "png:$out"
