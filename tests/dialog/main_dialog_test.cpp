@@ -44,9 +44,9 @@ struct FakeBlock : SharedPathBlock {
 
 PuzzleResult Record(const std::string& text, const std::string& answer, const std::string& title) {
   PuzzleResult r;
-  SetField(r.text, Utf8ToCp1250(text).value());
+  SetField(r.text, test::Win1250(text));
   SetField(r.answer, answer);
-  SetField(r.title, Utf8ToCp1250(title).value());
+  SetField(r.title, test::Win1250(title));
   return r;
 }
 
@@ -188,7 +188,7 @@ TEST(MainDialog, CommandLineReportIsReadAndShown) {
 // The dialog reads reports up to 64 MiB; a larger one shows at once as a file that cannot
 // be read, whichever way it arrives.
 TEST(MainDialog, ReportsOverTheSizeLimitShowAsUnreadable) {
-  const std::string riddle = "\r\nEgy \xF5s!\r\nK\xE9rd\xE9s:<BR>\r\nMennyi 2 meg 2?<BR>\r\n";
+  const std::string riddle = test::Win1250(u8"\r\nEgy ős!\r\nKérdés:<BR>\r\nMennyi 2 meg 2?<BR>\r\n");
   struct Case {
     const char* name;
     uint64_t size;

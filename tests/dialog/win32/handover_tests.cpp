@@ -4,7 +4,7 @@
 // each other quickly. So the driver places a window-procedure hook
 // (talvorix-e2e-hook.dll, load_log_hook.cpp) on the dialog's thread. talvorix.exe
 // itself is the shipped program; the system calls the hook on the dialog's own
-// thread right after each WM_LOADSHAREDPATH has been handled, and the hook appends
+// thread right after each announcement (message 16715) has been handled, and the hook appends
 // the answer control's text to a log that the driver reads. Every report made here
 // holds one Hall riddle whose answer is a number of its own, so an answer names the
 // report that was loaded. A path that nobody sent loads nothing ("Nincs ilyen
@@ -34,8 +34,8 @@
 #include <string_view>
 #include <vector>
 
-#include "core/cp1250.h"
-#include "dialog/resources/resource.h"
+#include "dialog/dialog_template.h"
+#include "tests/core/win1250.h"
 #include "tests/dialog/win32/e2e_support.h"
 #include "tests/dialog/win32/load_log.h"
 
@@ -59,17 +59,16 @@ constexpr std::size_t kLongestPath = 240;
 // shields; the answer is the price of a sword. The shield costs 7. The riddle's
 // sums have at most four digits, so a sword costs at most kHighestPrice.
 constexpr int kHighestPrice = (9999 - 5 * 7) / 4;
-constexpr auto kReportHead = Cp1250(
-    u8"<HTML><BODY>\r\n"
-    u8"<P>A második teremben por a földön, és lassan alakot ölt egy újabb jelenés.<BR>\r\n"
-    u8"Halld!<BR>\r\n"
-    u8"Tudjuk, hogy a vásáron első ízben 3 kard és 2 pajzs ");
-constexpr auto kReportMiddle = Cp1250(u8" aranyért, kelt el, második alkalommal 4 kard és 5 pajzs ");
-constexpr auto kReportTail = Cp1250(u8" aranyért. Mennyibe kerül egy kard?<BR>\r\n</BODY></HTML>\r\n");
-
 std::string ReportBytes(int swordPrice) {
-  return std::string(kReportHead.view()) + std::to_string(3 * swordPrice + 2 * 7) + std::string(kReportMiddle.view()) +
-         std::to_string(4 * swordPrice + 5 * 7) + std::string(kReportTail.view());
+  return test::Win1250(
+             u8"<HTML><BODY>\r\n"
+             u8"<P>A második teremben por a földön, és lassan alakot ölt egy újabb jelenés.<BR>\r\n"
+             u8"Halld!<BR>\r\n"
+             u8"Tudjuk, hogy a vásáron első ízben 3 kard és 2 pajzs ") +
+         std::to_string(3 * swordPrice + 2 * 7) +
+         test::Win1250(u8" aranyért, kelt el, második alkalommal 4 kard és 5 pajzs ") +
+         std::to_string(4 * swordPrice + 5 * 7) +
+         test::Win1250(u8" aranyért. Mennyibe kerül egy kard?<BR>\r\n</BODY></HTML>\r\n");
 }
 
 bool WriteWholeFile(const std::wstring& path, const std::string& bytes) {
@@ -334,7 +333,7 @@ void ConcurrentSendersLoadEachPathOnce() {
         if (sender->Wait(0) != 0) ++failedSenders;
       std::vector<std::string> got = watch.Answers(before, watch.Count());
       // One sender at a time: what a user sees after each hand-over, too.
-      const std::string shown = row.senders == 1 ? dialog.Text(IDC_ANSWER) : want.front();
+      const std::string shown = row.senders == 1 ? dialog.Text(kAnswerControl) : want.front();
       std::sort(want.begin(), want.end());
       std::sort(got.begin(), got.end());
       if ((got != want || shown != want.front()) && ++wrongBatches <= kBatchesDescribed)
@@ -349,8 +348,8 @@ void ConcurrentSendersLoadEachPathOnce() {
     ExpectEq(name + ": loads", std::to_string(reports.size()), std::to_string(loads));
     // Text and title are alike in every report made here; answer and counter tell them apart.
     const std::vector<std::string> lastLoad = watch.Answers(loads > 0 ? loads - 1 : 0, loads);
-    ExpectEq(name + ": answer shown at the end", lastLoad.empty() ? "" : lastLoad.front(), dialog.Text(IDC_ANSWER));
-    ExpectEq(name + ": counter shown at the end", "1/1", dialog.Text(IDC_COUNTER));
+    ExpectEq(name + ": answer shown at the end", lastLoad.empty() ? "" : lastLoad.front(), dialog.Text(kAnswerControl));
+    ExpectEq(name + ": counter shown at the end", "1/1", dialog.Text(kCounterControl));
     const double seconds = Seconds(start, end);
     std::printf("     %s (%lu to %lu bytes): %d hand-overs in %.2f s, %.1f ms each\n", name.c_str(),
                 static_cast<unsigned long>(minLength), static_cast<unsigned long>(maxLength), kPathsPerRow, seconds,
@@ -450,7 +449,7 @@ void ForeignWriteFailsTheSender() {
   sender.Resume();
   ExpectEq("talvorix-send exit code", "1", std::to_string(sender.Wait(kBatchTimeoutMs)));
   ExpectEq("loads", List({foreign.answer}), List(watch.Answers(0, watch.Count())));
-  ExpectEq("the dialog shows the foreign report", foreign.answer, dialog.Text(IDC_ANSWER));
+  ExpectEq("the dialog shows the foreign report", foreign.answer, dialog.Text(kAnswerControl));
 }
 
 }  // namespace talvorix::e2e
