@@ -1,8 +1,10 @@
 #pragma once
-// Where the line reader takes its bytes from, block by block.
+// Where the line reader and the saved-page reader take their bytes from.
 
 #include <cstddef>
+#include <cstdint>
 #include <span>
+#include <string_view>
 
 namespace talvorix {
 
@@ -15,6 +17,31 @@ class ByteSource {
   /// that is not empty, 0 means the end: the source has no more bytes, or it could not
   /// read them.
   virtual std::size_t Read(std::span<char> buffer) = 0;
+};
+
+/// Bytes that can be read from any offset, as often as needed.
+class RandomAccessBytes {
+ public:
+  virtual ~RandomAccessBytes() = default;
+
+  /// Fills the start of `buffer` with bytes from `offset` on and returns how many; that
+  /// may be fewer than there are. For a buffer that is not empty, 0 means that there
+  /// are no bytes at `offset`, or that they could not be read.
+  virtual std::size_t ReadAt(uint64_t offset, std::span<char> buffer) = 0;
+};
+
+/// Bytes held in memory; they must outlive the reader.
+class MemoryBytes final : public RandomAccessBytes {
+ public:
+  explicit MemoryBytes(std::string_view bytes) : bytes_(bytes) {}
+
+  std::size_t ReadAt(uint64_t offset, std::span<char> buffer) override {
+    if (offset >= bytes_.size()) return 0;
+    return bytes_.copy(buffer.data(), buffer.size(), static_cast<std::size_t>(offset));
+  }
+
+ private:
+  std::string_view bytes_;
 };
 
 }  // namespace talvorix

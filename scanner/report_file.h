@@ -21,8 +21,9 @@ std::optional<ReportFile> OpenWideNamedReport(const std::wstring& path);
 /// A regular file open for reading. Everything is decided on the opening itself, never
 /// on the name again: a name that is replaced after the opening no longer matters. Reads
 /// stop at the size the file had when it was opened; bytes appended later are not read,
-/// and a file that shrinks ends early.
-class ReportFile final : public ByteSource {
+/// and a file that shrinks ends early. The file can be read again, in whole or in part,
+/// through the same opening (ReadAt), never by opening its name again.
+class ReportFile final : public ByteSource, public RandomAccessBytes {
  public:
   /// Opens the file at an 8-bit name (on Windows, in the system's code page). nullopt
   /// when the name holds a NUL, when the file cannot be opened for reading, or when what
@@ -31,12 +32,13 @@ class ReportFile final : public ByteSource {
   static std::optional<ReportFile> Open(const std::string& path);
 
   ReportFile(ReportFile&& other) noexcept
-      : handle_(std::exchange(other.handle_, kClosed)), size_(other.size_), left_(other.left_) {}
+      : handle_(std::exchange(other.handle_, kClosed)), size_(other.size_), next_(other.next_), ended_(other.ended_) {}
   ReportFile& operator=(ReportFile&& other) noexcept {
     if (this != &other) {
       Close(std::exchange(handle_, std::exchange(other.handle_, kClosed)));
       size_ = other.size_;
-      left_ = other.left_;
+      next_ = other.next_;
+      ended_ = other.ended_;
     }
     return *this;
   }
@@ -45,9 +47,14 @@ class ReportFile final : public ByteSource {
   /// The file's size when it was opened.
   uint64_t size() const { return size_; }
 
-  /// The next bytes, never beyond the size at opening. A read that a signal interrupts
-  /// is repeated; a read error ends the file.
+  /// The next bytes from the start on, never beyond the size at opening. A read that a
+  /// signal interrupts is repeated; a read error ends the file. ReadAt does not move
+  /// where this reads next.
   std::size_t Read(std::span<char> buffer) override;
+
+  /// The bytes from `offset` on, never beyond the size at opening; 0 also for a read
+  /// error. A read that a signal interrupts is repeated.
+  std::size_t ReadAt(uint64_t offset, std::span<char> buffer) override;
 
  private:
   /// The system's handle: a file descriptor on POSIX, a HANDLE on Windows.
@@ -55,14 +62,20 @@ class ReportFile final : public ByteSource {
   /// No handle: -1 is both an invalid descriptor and INVALID_HANDLE_VALUE.
   static constexpr Handle kClosed = -1;
 
-  ReportFile(Handle handle, uint64_t size) : handle_(handle), size_(size), left_(size) {}
+  ReportFile(Handle handle, uint64_t size) : handle_(handle), size_(size) {}
   static void Close(Handle handle);
+  /// How many bytes a read at `offset` may take into `buffer`: none past the size at opening.
+  std::size_t Allowed(uint64_t offset, std::size_t buffer) const {
+    if (handle_ == kClosed || offset >= size_) return 0;
+    return size_ - offset < buffer ? static_cast<std::size_t>(size_ - offset) : buffer;
+  }
 
   friend std::optional<ReportFile> OpenWideNamedReport(const std::wstring& path);
 
   Handle handle_ = kClosed;
   uint64_t size_ = 0;
-  uint64_t left_ = 0;
+  uint64_t next_ = 0;   // where Read goes on
+  bool ended_ = false;  // Read met the end or an error
 };
 
 }  // namespace talvorix

@@ -45,21 +45,28 @@ std::optional<ReportFile> ReportFile::Open(const std::string& path) {
 }
 
 std::size_t ReportFile::Read(std::span<char> buffer) {
-  if (handle_ == kClosed || left_ == 0 || buffer.empty()) return 0;
-  std::size_t want = buffer.size();
-  if (want > left_) want = static_cast<std::size_t>(left_);
-  if (want > static_cast<std::size_t>(std::numeric_limits<ssize_t>::max()))
-    want = static_cast<std::size_t>(std::numeric_limits<ssize_t>::max());
-  ssize_t got = -1;
-  do {
-    got = ::read(static_cast<int>(handle_), buffer.data(), want);
-  } while (got < 0 && errno == EINTR);
-  if (got <= 0) {
-    left_ = 0;  // the end, or an error: either way nothing more is read
+  if (ended_ || buffer.empty()) return 0;
+  const std::size_t got = ReadAt(next_, buffer);
+  if (got == 0) {
+    ended_ = true;  // the end, or an error: either way nothing more is read
     return 0;
   }
-  left_ -= static_cast<uint64_t>(got);
-  return static_cast<std::size_t>(got);
+  next_ += got;
+  return got;
+}
+
+std::size_t ReportFile::ReadAt(uint64_t offset, std::span<char> buffer) {
+  std::size_t want = Allowed(offset, buffer.size());
+  if (want == 0) return 0;
+  if (want > static_cast<std::size_t>(std::numeric_limits<ssize_t>::max()))
+    want = static_cast<std::size_t>(std::numeric_limits<ssize_t>::max());
+  // pread neither uses nor moves the descriptor's position, so reads at any offsets mix freely.
+  if (offset > static_cast<uint64_t>(std::numeric_limits<off_t>::max())) return 0;
+  ssize_t got = -1;
+  do {
+    got = ::pread(static_cast<int>(handle_), buffer.data(), want, static_cast<off_t>(offset));
+  } while (got < 0 && errno == EINTR);
+  return got > 0 ? static_cast<std::size_t>(got) : 0;
 }
 
 void ReportFile::Close(Handle handle) {

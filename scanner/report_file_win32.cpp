@@ -56,16 +56,27 @@ std::optional<ReportFile> OpenWideNamedReport(const std::wstring& path) {
 }
 
 std::size_t ReportFile::Read(std::span<char> buffer) {
-  if (handle_ == kClosed || left_ == 0 || buffer.empty()) return 0;
-  std::size_t want = buffer.size();
-  if (want > left_) want = static_cast<std::size_t>(left_);
-  if (want > std::numeric_limits<DWORD>::max()) want = std::numeric_limits<DWORD>::max();
-  DWORD got = 0;
-  if (!ReadFile(FromHandleValue(handle_), buffer.data(), static_cast<DWORD>(want), &got, nullptr) || got == 0) {
-    left_ = 0;  // the end, or an error: either way nothing more is read
+  if (ended_ || buffer.empty()) return 0;
+  const std::size_t got = ReadAt(next_, buffer);
+  if (got == 0) {
+    ended_ = true;  // the end, or an error: either way nothing more is read
     return 0;
   }
-  left_ -= got;
+  next_ += got;
+  return got;
+}
+
+std::size_t ReportFile::ReadAt(uint64_t offset, std::span<char> buffer) {
+  std::size_t want = Allowed(offset, buffer.size());
+  if (want == 0) return 0;
+  if (want > std::numeric_limits<DWORD>::max()) want = std::numeric_limits<DWORD>::max();
+  // On a handle opened for synchronous reads, the offset in OVERLAPPED says where this
+  // read starts; every read names its offset, so the handle's own position never matters.
+  OVERLAPPED at{};
+  at.Offset = static_cast<DWORD>(offset & 0xFFFFFFFFu);
+  at.OffsetHigh = static_cast<DWORD>(offset >> 32);
+  DWORD got = 0;
+  if (!ReadFile(FromHandleValue(handle_), buffer.data(), static_cast<DWORD>(want), &got, &at)) return 0;
   return got;
 }
 

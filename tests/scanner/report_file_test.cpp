@@ -157,6 +157,54 @@ TEST(ReportFile, AWriterThatNeverStopsDoesNotKeepTheReadGoing) {
   EXPECT_EQ(bytes.substr(0, kOneRiddle.size()), kOneRiddle);
 }
 
+// A second pass goes through the same opening: at any offset, never past the size at
+// opening, whatever the name has become, and without moving where Read goes on.
+TEST(ReportFile, ReadsAgainAtAnyOffsetThroughTheSameOpening) {
+  TempDir dir;
+  const std::string path = dir.Write("report.html", "0123456789");
+  std::optional<ReportFile> file = ReportFile::Open(path);
+  ASSERT_TRUE(file.has_value());
+  Append(path, "appended");
+  TurnInto(path, FileKind::kMissing);
+  struct Row {
+    const char* name;
+    uint64_t offset;
+    std::size_t buffer;
+    std::string want;
+  };
+  const Row kRows[] = {
+      {"the start", 0, 4, "0123"},
+      {"the middle", 3, 4, "3456"},
+      {"up to the size at opening, not into what was appended", 8, 16, "89"},
+      {"at the size at opening", 10, 4, ""},
+      {"far past it", uint64_t{1} << 62, 4, ""},
+      {"an empty buffer", 2, 0, ""},
+  };
+  std::vector<char> first(3);
+  ASSERT_EQ(file->Read(first), 3u);
+  for (const Row& row : kRows) {
+    SCOPED_TRACE(row.name);
+    std::vector<char> buffer(row.buffer);
+    const std::size_t got = file->ReadAt(row.offset, buffer);
+    EXPECT_EQ(std::string(buffer.data(), got), row.want);
+  }
+  EXPECT_EQ(ReadRest(*file), "3456789") << "Read goes on where it stopped";
+  std::vector<char> again(10);
+  EXPECT_EQ(file->ReadAt(0, again), 10u) << "a finished Read leaves ReadAt free";
+}
+
+TEST(ReportFile, ReadsAgainOnlyWhatIsLeftOfAShrunkFile) {
+  TempDir dir;
+  const std::string path = dir.Write("report.html", "0123456789");
+  std::optional<ReportFile> file = ReportFile::Open(path);
+  ASSERT_TRUE(file.has_value());
+  std::filesystem::resize_file(path, 4);
+  std::vector<char> buffer(10);
+  EXPECT_EQ(file->ReadAt(0, buffer), 4u);
+  EXPECT_EQ(file->ReadAt(6, buffer), 0u);
+  EXPECT_EQ(ReadRest(*file), "0123");
+}
+
 TEST(ScanReportFile, ScansTheReportAsItWasWhenOpened) {
   TempDir dir;
   const std::string path = dir.Write("report.html", kOneRiddle);
