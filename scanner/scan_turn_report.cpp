@@ -10,6 +10,8 @@
 #include "core/cp1250.h"
 #include "scanner/growing_text.h"
 #include "scanner/line_reader.h"
+#include "scanner/saved_page.h"
+#include "scanner/saved_page_reader.h"
 #include "core/text.h"
 
 namespace talvorix {
@@ -305,8 +307,17 @@ int32_t ScanReportFile(std::optional<ReportFile> file, ResultTable* table, std::
     table->SetUnreadable();
     return -1;
   }
-  LineReader reader(*file);
-  *table = Scan(reader, EngineSolvers());
+  // A report in the game's own form is read as it is; a page saved by a browser or an
+  // editor is read through its transcoding, so both give the same records.
+  const SavedPageForm form = DetectSavedPage(*file);
+  if (form.AsIs()) {
+    LineReader reader(*file);
+    *table = Scan(reader, EngineSolvers());
+  } else {
+    SavedPageReader page(*file, form);
+    LineReader reader(page);
+    *table = Scan(reader, EngineSolvers());
+  }
   return table->count();
 }
 

@@ -14,7 +14,9 @@
 namespace talvorix {
 
 /// Scans the report file at `path` (8-bit file name), opened once (ReportFile::Open) and
-/// read up to the size it had then. Returns -1, leaving `table` empty with count -1, when
+/// read up to the size it had then. A page saved in another form (UTF-8, UTF-16, other
+/// spellings of the line-break tag) is read in the game's form first (saved_page.h);
+/// a report in the game's form is read exactly as it is. Returns -1, leaving `table` empty with count -1, when
 /// the path is not a regular file that can be opened for reading, or when its size
 /// exceeds `byteLimit` (then it is not read at all); otherwise fills `table` and returns
 /// the number of records.
@@ -26,7 +28,8 @@ int32_t ScanTurnReport(const std::string& path, ResultTable* table,
 int32_t ScanReportFile(std::optional<ReportFile> file, ResultTable* table,
                        std::optional<uint64_t> byteLimit = std::nullopt);
 
-/// Scans report bytes as the file would deliver them. A pure function of the bytes.
+/// Scans report bytes as the file would deliver them, in the game's form as they are.
+/// A pure function of the bytes.
 ResultTable ScanTurnReportText(std::string_view bytes);
 
 /// The phrases that arm a Hall puzzle or start a hermit puzzle, in Windows-1250.

@@ -1,0 +1,214 @@
+#include "scanner/saved_page.h"
+
+#include <cstring>
+#include <vector>
+
+#include "scanner/unicode_text.h"
+
+namespace talvorix {
+namespace {
+
+/// The byte order marks, each with the encoding it names.
+struct ByteOrderMark {
+  std::string_view bytes;
+  PageEncoding encoding;
+};
+constexpr std::array<ByteOrderMark, 3> kByteOrderMarks = {{
+    {"\xEF\xBB\xBF", PageEncoding::kUtf8},
+    {"\xFF\xFE", PageEncoding::kUtf16Le},
+    {"\xFE\xFF", PageEncoding::kUtf16Be},
+}};
+
+/// Blocks of the first pass.
+constexpr std::size_t kDetectBlock = 1 << 16;
+
+constexpr bool IsBlank(char32_t unit) { return unit == ' ' || unit == '\t' || unit == '\r' || unit == '\n'; }
+
+/// Whether eight bytes are all below 0x80.
+bool AllAscii(const unsigned char* bytes) {
+  uint64_t word = 0;
+  std::memcpy(&word, bytes, sizeof word);
+  return (word & 0x8080808080808080u) == 0;
+}
+
+}  // namespace
+
+BreakTagMatcher::Step BreakTagMatcher::Take(char32_t unit) {
+  if (unit == '<') {  // starts a tag whatever came before
+    state_ = State::kOpen;
+    gameSpelling_ = true;
+    return Step::kNone;
+  }
+  switch (state_) {
+    case State::kIdle:
+      return Step::kNone;
+    case State::kOpen:
+    case State::kB: {
+      const char32_t upper = state_ == State::kOpen ? 'B' : 'R';
+      if (unit != upper && unit != upper + ('a' - 'A')) break;
+      gameSpelling_ = gameSpelling_ && unit == upper;
+      state_ = state_ == State::kOpen ? State::kB : State::kR;
+      return Step::kNone;
+    }
+    case State::kR:
+    case State::kSlash:
+      if (IsBlank(unit)) {
+        gameSpelling_ = false;
+        return Step::kNone;
+      }
+      if (unit == '/' && state_ == State::kR) {
+        gameSpelling_ = false;
+        state_ = State::kSlash;
+        return Step::kNone;
+      }
+      if (unit != '>') break;
+      state_ = State::kIdle;
+      return gameSpelling_ ? Step::kGameSpelling : Step::kTag;
+  }
+  state_ = State::kIdle;
+  return Step::kNone;
+}
+
+bool SavedPageDetector::Feed(std::string_view bytes) {
+  if (!headTaken_) {
+    while (headSize_ < head_.size() && !bytes.empty()) {
+      head_[headSize_++] = static_cast<unsigned char>(bytes.front());
+      bytes.remove_prefix(1);
+    }
+    if (headSize_ < head_.size()) return false;
+    TakeHead();
+  }
+  if (!Settled()) TakeText(bytes);
+  return Settled();
+}
+
+SavedPageForm SavedPageDetector::Finish() {
+  if (!headTaken_) TakeHead();
+  SavedPageForm form;
+  if (byteOrderMark_) {
+    form.encoding = marked_;
+    for (const ByteOrderMark& mark : kByteOrderMarks)
+      if (mark.encoding == marked_) form.textStart = static_cast<uint8_t>(mark.bytes.size());
+  } else if (!illFormed_ && partialSize_ == 0 && multiByte_) {
+    form.encoding = PageEncoding::kUtf8;  // a character cut by the end would be ill-formed
+  }
+  form.respellBreaks = !gameSpelling_ && otherSpelling_;
+  return form;
+}
+
+void SavedPageDetector::TakeHead() {
+  headTaken_ = true;
+  const std::string_view head(reinterpret_cast<const char*>(head_.data()), headSize_);
+  std::size_t markSize = 0;
+  for (const ByteOrderMark& mark : kByteOrderMarks) {
+    if (head.substr(0, mark.bytes.size()) != mark.bytes) continue;
+    byteOrderMark_ = true;
+    marked_ = mark.encoding;
+    markSize = mark.bytes.size();
+    break;
+  }
+  TakeText(head.substr(markSize));
+}
+
+void SavedPageDetector::TakeText(std::string_view text) {
+  if (marked_ == PageEncoding::kUtf16Le || marked_ == PageEncoding::kUtf16Be) {
+    if (!gameSpelling_) FindTagsInUnits(text);
+    return;
+  }
+  // A byte below 0x80 is the same character in UTF-8 and in Windows-1250, and no
+  // ill-formed UTF-8 takes one in: tags are found in the bytes themselves.
+  if (!byteOrderMark_ && !illFormed_) CheckUtf8(text);
+  if (!gameSpelling_) FindTagsInBytes(text);
+}
+
+void SavedPageDetector::CheckUtf8(std::string_view text) {
+  const auto* bytes = reinterpret_cast<const unsigned char*>(text.data());
+  const std::size_t n = text.size();
+  std::size_t i = 0;
+  if (partialSize_ > 0) {
+    // Complete the character that the last block cut with this block's first bytes.
+    std::array<unsigned char, 4> joined = partial_;
+    std::size_t size = partialSize_;
+    while (size < joined.size() && i < n) joined[size++] = bytes[i++];
+    const DecodedCharacter c = DecodeUtf8(joined.data(), size);
+    if (c.kind == Decoding::kTruncated) {  // still cut: this block was all of it so far
+      partial_ = joined;
+      partialSize_ = static_cast<uint8_t>(size);
+      return;
+    }
+    if (c.kind == Decoding::kIllFormed) {
+      illFormed_ = true;
+      return;
+    }
+    multiByte_ = true;
+    i = c.length - partialSize_;
+    partialSize_ = 0;
+  }
+  while (i < n) {
+    while (i + 8 <= n && AllAscii(bytes + i)) i += 8;
+    if (i == n) break;
+    if (bytes[i] < 0x80) {
+      ++i;
+      continue;
+    }
+    const DecodedCharacter c = DecodeUtf8(bytes + i, n - i);
+    if (c.kind == Decoding::kIllFormed) {
+      illFormed_ = true;
+      return;
+    }
+    if (c.kind == Decoding::kTruncated) {
+      std::memcpy(partial_.data(), bytes + i, n - i);
+      partialSize_ = static_cast<uint8_t>(n - i);
+      return;
+    }
+    multiByte_ = true;
+    i += c.length;
+  }
+}
+
+void SavedPageDetector::FindTagsInBytes(std::string_view text) {
+  std::size_t i = 0;
+  while (i < text.size()) {
+    if (tags_.Idle()) {
+      i = text.find('<', i);
+      if (i == std::string_view::npos) return;
+    }
+    TakeUnit(static_cast<unsigned char>(text[i++]));
+    if (gameSpelling_) return;
+  }
+}
+
+void SavedPageDetector::FindTagsInUnits(std::string_view text) {
+  const bool bigEndian = marked_ == PageEncoding::kUtf16Be;
+  for (const char c : text) {
+    const auto byte = static_cast<unsigned char>(c);
+    if (oddByte_ < 0) {
+      oddByte_ = byte;
+      continue;
+    }
+    const unsigned first = static_cast<unsigned>(oddByte_);
+    oddByte_ = -1;
+    TakeUnit(bigEndian ? (first << 8) | byte : (unsigned{byte} << 8) | first);
+    if (gameSpelling_) return;
+  }
+}
+
+void SavedPageDetector::TakeUnit(char32_t unit) {
+  const BreakTagMatcher::Step step = tags_.Take(unit);
+  if (step == BreakTagMatcher::Step::kGameSpelling) gameSpelling_ = true;
+  if (step == BreakTagMatcher::Step::kTag) otherSpelling_ = true;
+}
+
+SavedPageForm DetectSavedPage(RandomAccessBytes& bytes) {
+  SavedPageDetector detector;
+  std::vector<char> block(kDetectBlock);
+  uint64_t offset = 0;
+  for (;;) {
+    const std::size_t got = bytes.ReadAt(offset, block);
+    if (got == 0 || detector.Feed(std::string_view(block.data(), got))) break;
+    offset += got;
+  }
+  return detector.Finish();
+}
+
+}  // namespace talvorix

@@ -1,0 +1,100 @@
+#pragma once
+// How a report was saved: the game's own form, or a page that a browser or an editor
+// wrote back out (UTF-8 or UTF-16, line-break tags spelt another way). One pass over
+// the bytes decides it; SavedPageReader then reads the report in the game's form.
+
+#include <array>
+#include <cstdint>
+#include <string_view>
+
+#include "scanner/byte_source.h"
+
+namespace talvorix {
+
+/// How the bytes of a report's text are turned into Windows-1250.
+enum class PageEncoding : uint8_t {
+  kAsIs,     // Windows-1250 already, or plain ASCII: every byte is kept
+  kUtf8,     // each character becomes its Windows-1250 byte, or "?"
+  kUtf16Le,  // the same, from UTF-16 little-endian
+  kUtf16Be,  // the same, from UTF-16 big-endian
+};
+
+/// What reading a report in the game's form takes.
+struct SavedPageForm {
+  PageEncoding encoding = PageEncoding::kAsIs;
+  uint8_t textStart = 0;      // bytes of the byte order mark, which are dropped
+  bool respellBreaks = false;  // every line-break tag becomes exactly "<BR>"
+
+  /// The game's own form: the report is read exactly as it is.
+  bool AsIs() const { return encoding == PageEncoding::kAsIs && !respellBreaks; }
+  bool operator==(const SavedPageForm&) const = default;
+};
+
+/// Follows line-break tags through text, one unit at a time (a byte, or a UTF-16 code
+/// unit): "<", then "b" and "r" in either case, blanks (space, tab, CR, LF), an optional
+/// "/", blanks, and ">". Units from 0x80 on are other characters.
+class BreakTagMatcher {
+ public:
+  enum class Step : uint8_t {
+    kNone,      // no tag ends at this unit
+    kTag,       // a tag ends here, in a spelling other than "<BR>"
+    kGameSpelling,  // "<BR>" ends here
+  };
+
+  Step Take(char32_t unit);
+  /// Outside any tag: only a "<" can start one.
+  bool Idle() const { return state_ == State::kIdle; }
+
+ private:
+  enum class State : uint8_t { kIdle, kOpen, kB, kR, kSlash };
+
+  State state_ = State::kIdle;
+  bool gameSpelling_ = false;  // so far exactly "<", "<B" or "<BR"
+};
+
+/// Decides a report's form from its bytes, fed in order in blocks of any size.
+///
+/// The report is Unicode when it starts with a byte order mark (EF BB BF, FF FE, FE FF)
+/// or when it is well-formed UTF-8 with at least one character of two or more bytes;
+/// anything else is read as it is. Its line-break tags are respelt when it holds no
+/// "<BR>" anywhere but a tag in another spelling somewhere.
+class SavedPageDetector {
+ public:
+  /// Takes the report's next bytes. True once the form is settled whatever may follow:
+  /// the rest need not be fed.
+  bool Feed(std::string_view bytes);
+
+  /// The form of the bytes fed, taken as the whole report.
+  SavedPageForm Finish();
+
+ private:
+  void TakeHead();
+  void TakeText(std::string_view text);
+  void CheckUtf8(std::string_view text);
+  void FindTagsInBytes(std::string_view text);
+  void FindTagsInUnits(std::string_view text);
+  void TakeUnit(char32_t unit);
+  bool Settled() const { return gameSpelling_ && (byteOrderMark_ || illFormed_); }
+
+  std::array<unsigned char, 3> head_{};  // the first bytes, until the byte order mark is known
+  uint8_t headSize_ = 0;
+  bool headTaken_ = false;
+  PageEncoding marked_ = PageEncoding::kAsIs;  // the encoding its byte order mark names
+  bool byteOrderMark_ = false;
+
+  std::array<unsigned char, 4> partial_{};  // a UTF-8 character that the last block cut
+  uint8_t partialSize_ = 0;
+  bool illFormed_ = false;
+  bool multiByte_ = false;
+
+  int oddByte_ = -1;  // UTF-16: the first byte of a unit that the last block cut
+
+  BreakTagMatcher tags_;
+  bool gameSpelling_ = false;
+  bool otherSpelling_ = false;
+};
+
+/// Reads a report from its start in blocks, only as far as its form needs.
+SavedPageForm DetectSavedPage(RandomAccessBytes& bytes);
+
+}  // namespace talvorix

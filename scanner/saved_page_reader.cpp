@@ -1,0 +1,220 @@
+#include "scanner/saved_page_reader.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include "scanner/unicode_text.h"
+
+namespace talvorix {
+namespace {
+
+constexpr std::size_t kBlockSize = 1 << 16;
+/// The look-ahead past the block, for a tag whose blanks run on beyond it.
+constexpr std::size_t kAheadSize = 1 << 12;
+/// The most bytes one character takes, in UTF-8 and in UTF-16 alike.
+constexpr std::size_t kLongestCharacter = 4;
+constexpr std::string_view kGameBreak = "<BR>";
+
+uint64_t Word(const unsigned char* bytes) {
+  uint64_t word = 0;
+  std::memcpy(&word, bytes, sizeof word);
+  return word;
+}
+
+constexpr uint64_t kHighBits = 0x8080808080808080u;
+constexpr uint64_t kOnes = 0x0101010101010101u;
+
+/// Whether eight bytes are all below 0x80.
+bool AllAscii(uint64_t word) { return (word & kHighBits) == 0; }
+
+/// Whether one of eight bytes is a "<".
+bool HoldsOpening(uint64_t word) {
+  const uint64_t x = word ^ (kOnes * '<');
+  return ((x - kOnes) & ~x & kHighBits) != 0;
+}
+
+/// A decoded character's Windows-1250 byte; "?" for a character the code page lacks
+/// and for a part of the text that is no character.
+char Cp1250Char(const DecodedCharacter& c) {
+  const int byte = c.kind == Decoding::kCharacter ? Cp1250ByteOf(c.codePoint) : -1;
+  return byte < 0 ? '?' : static_cast<char>(byte);
+}
+
+}  // namespace
+
+SavedPageReader::SavedPageReader(RandomAccessBytes& bytes, SavedPageForm form)
+    : bytes_(bytes), form_(form), block_(kBlockSize), blockOffset_(form.textStart), ahead_(kAheadSize) {}
+
+std::size_t SavedPageReader::Read(std::span<char> buffer) {
+  std::size_t written = 0;
+  while (written < buffer.size()) {
+    char* out = buffer.data() + written;
+    const std::size_t room = buffer.size() - written;
+    if (!pending_.empty()) {
+      const std::size_t n = std::min(room, pending_.size());
+      std::memcpy(out, pending_.data(), n);
+      pending_.remove_prefix(n);
+      written += n;
+      continue;
+    }
+    if (!Fill(kLongestCharacter)) break;
+    switch (form_.encoding) {
+      case PageEncoding::kAsIs: written += TakeBytes(out, room); break;
+      case PageEncoding::kUtf8: written += TakeUtf8(out, room); break;
+      case PageEncoding::kUtf16Le:
+      case PageEncoding::kUtf16Be: written += TakeUtf16(out, room); break;
+    }
+  }
+  return written;
+}
+
+bool SavedPageReader::Fill(std::size_t need) {
+  if (end_ - pos_ >= need) return true;
+  if (!sourceEnded_) {
+    // The unread bytes move to the front, so a character the block cut is whole again.
+    std::memmove(block_.data(), block_.data() + pos_, end_ - pos_);
+    blockOffset_ += pos_;
+    end_ -= pos_;
+    pos_ = 0;
+    while (end_ < need) {
+      const std::size_t got =
+          bytes_.ReadAt(blockOffset_ + end_, std::span<char>(reinterpret_cast<char*>(block_.data()) + end_,
+                                                             block_.size() - end_));
+      if (got == 0) {
+        sourceEnded_ = true;
+        break;
+      }
+      end_ += got;
+    }
+  }
+  return pos_ < end_;
+}
+
+std::size_t SavedPageReader::TakeBytes(char* out, std::size_t room) {
+  const std::size_t n = std::min(end_ - pos_, room);
+  const unsigned char* from = block_.data() + pos_;
+  const auto* opening = static_cast<const unsigned char*>(std::memchr(from, '<', n));
+  const std::size_t run = opening == nullptr ? n : static_cast<std::size_t>(opening - from);
+  std::memcpy(out, from, run);
+  pos_ += run;
+  if (run == n) return run;
+  return run + TakeOpening(out + run, 1);
+}
+
+std::size_t SavedPageReader::TakeUtf8(char* out, std::size_t room) {
+  std::size_t written = 0;
+  while (written < room && pos_ < end_) {
+    // Runs of ASCII go over eight bytes at a time; a "<" stops them only when tags are respelt.
+    while (written + 8 <= room && pos_ + 8 <= end_) {
+      const uint64_t word = Word(block_.data() + pos_);
+      if (!AllAscii(word) || (form_.respellBreaks && HoldsOpening(word))) break;
+      std::memcpy(out + written, &word, sizeof word);
+      written += 8;
+      pos_ += 8;
+    }
+    if (written == room || pos_ == end_) break;
+    const unsigned char byte = block_[pos_];
+    if (byte == '<' && form_.respellBreaks) {
+      written += TakeOpening(out + written, 1);
+      if (!pending_.empty()) break;
+      continue;
+    }
+    if (byte < 0x80) {
+      out[written++] = static_cast<char>(byte);
+      ++pos_;
+      continue;
+    }
+    const std::size_t left = end_ - pos_;
+    if (left < kLongestCharacter && !sourceEnded_) break;  // Fill makes the character whole
+    const DecodedCharacter c = DecodeUtf8(block_.data() + pos_, left);
+    out[written++] = Cp1250Char(c);
+    pos_ += c.length;  // a character cut by the end of the report is one replacement
+  }
+  return written;
+}
+
+std::size_t SavedPageReader::TakeUtf16(char* out, std::size_t room) {
+  const bool bigEndian = form_.encoding == PageEncoding::kUtf16Be;
+  std::size_t written = 0;
+  while (written < room && pos_ < end_) {
+    const std::size_t left = end_ - pos_;
+    if (left < kLongestCharacter && !sourceEnded_) break;  // Fill makes the character whole
+    const DecodedCharacter c = DecodeUtf16(block_.data() + pos_, left, bigEndian);
+    if (c.kind == Decoding::kCharacter && c.codePoint == '<' && form_.respellBreaks) {
+      written += TakeOpening(out + written, c.length);
+      if (!pending_.empty()) break;
+      continue;
+    }
+    out[written++] = Cp1250Char(c);
+    pos_ += c.length;
+  }
+  return written;
+}
+
+std::size_t SavedPageReader::TakeOpening(char* out, std::size_t width) {
+  const uint64_t tag = TagLength(blockOffset_ + pos_, width);
+  if (tag == 0) {
+    *out = '<';
+    pos_ += width;
+    return 1;
+  }
+  Skip(tag);
+  pending_ = kGameBreak;
+  return 0;
+}
+
+uint64_t SavedPageReader::TagLength(uint64_t offset, std::size_t width) {
+  BreakTagMatcher matcher;
+  uint64_t at = offset;
+  for (;;) {
+    const long unit = UnitAt(at, width);
+    if (unit < 0) return 0;
+    // A second "<" starts a tag of its own: this one opened none.
+    if (at > offset && unit == '<') return 0;
+    at += width;
+    if (matcher.Take(static_cast<char32_t>(unit)) != BreakTagMatcher::Step::kNone) return at - offset;
+    if (matcher.Idle()) return 0;
+  }
+}
+
+long SavedPageReader::UnitAt(uint64_t offset, std::size_t width) {
+  const int first = ByteAt(offset);
+  if (first < 0 || width == 1) return first;
+  const int second = ByteAt(offset + 1);
+  if (second < 0) return -1;
+  return form_.encoding == PageEncoding::kUtf16Be ? (long{first} << 8) | second : (long{second} << 8) | first;
+}
+
+int SavedPageReader::ByteAt(uint64_t offset) {
+  if (offset >= blockOffset_ && offset - blockOffset_ < end_) return block_[offset - blockOffset_];
+  if (offset >= aheadOffset_ && offset - aheadOffset_ < aheadSize_) return ahead_[offset - aheadOffset_];
+  if (sourceEnded_) return -1;  // the block holds all there was
+  aheadOffset_ = offset;
+  aheadSize_ = bytes_.ReadAt(offset, std::span<char>(reinterpret_cast<char*>(ahead_.data()), ahead_.size()));
+  return aheadSize_ == 0 ? -1 : ahead_[0];
+}
+
+void SavedPageReader::Skip(uint64_t count) {
+  if (count <= end_ - pos_) {
+    pos_ += static_cast<std::size_t>(count);
+    return;
+  }
+  // Past the block: the next Fill reads from there.
+  blockOffset_ += pos_ + count;
+  pos_ = 0;
+  end_ = 0;
+}
+
+std::string NormaliseSavedPage(std::string_view bytes) {
+  MemoryBytes source(bytes);
+  const SavedPageForm form = DetectSavedPage(source);
+  if (form.AsIs()) return std::string(bytes);
+  SavedPageReader reader(source, form);
+  std::string page;
+  page.reserve(bytes.size());
+  std::vector<char> block(kBlockSize);
+  while (const std::size_t got = reader.Read(block)) page.append(block.data(), got);
+  return page;
+}
+
+}  // namespace talvorix
