@@ -14,14 +14,19 @@ def escape(raw: bytes) -> str:
 
 
 words = set()
-for folder in ("scanner", "hall", "hermit"):
+for folder in ("core", "scanner", "hall", "hermit"):
     for path in sorted((ROOT / folder).glob("*.[ch]*")):
         source = "\n".join(line for line in path.read_text(encoding="utf-8").splitlines()
                             if not line.lstrip().startswith("#include"))
         for match in LITERAL.finditer(source):
-            text = match.group(1).encode("utf-8").decode("unicode_escape").encode("latin-1").decode("utf-8")
-            if text.strip() and len(text) <= 64:
-                words.add(text.encode("cp1250"))
+            raw = match.group(1).encode("utf-8").decode("unicode_escape").encode("latin-1")
+            try:
+                word = raw.decode("utf-8").encode("cp1250")
+            except (UnicodeDecodeError, UnicodeEncodeError):
+                word = raw  # bytes written as escapes, such as a byte order mark
+            if word.strip() and len(word) <= 64:
+                words.add(word)
 words.update({b"<BR>", b"<P>", b"\r\n", b"\n", b"\x1a", b"\x00", b". ", b", ", b":"})
+words.update({b"<br>", b"<br />", b"</p><p>", b"\xc5\x91", b"\x00<\x00b\x00r\x00>"})  # saved pages
 for n, word in enumerate(sorted(words)):
     print(f'kw{n}="{escape(word)}"')
