@@ -19,6 +19,7 @@ inline constexpr int kNextButton = 1005;
 inline constexpr int kAnswerControl = 1006;
 inline constexpr int kCounterControl = 1007;
 inline constexpr int kTitleControl = 1008;
+inline constexpr int kHintControl = 1009;
 /// The id of a control that nobody addresses: a fixed text.
 inline constexpr int kStaticControl = -1;
 
@@ -105,7 +106,7 @@ inline constexpr DialogTemplate kDialogTemplate = {
     .controls = {{
         {ControlKind::kGroupBox, dialog_template_detail::kTitle, kTitleControl, {2, 10, 182, 114},
          kCenteredTitle | kTransparent, "title"},
-        {ControlKind::kCenteredText, dialog_template_detail::kHint, kStaticControl, {2, 0, 182, 8},
+        {ControlKind::kCenteredText, dialog_template_detail::kHint, kHintControl, {2, 0, 182, 8},
          kVerticallyCentered, "hint"},
         {ControlKind::kLeftText, "", kTextControl, {6, 19, 171, 99}, kPlainControl, "text"},
         {ControlKind::kCenteredText, dialog_template_detail::kCredit, kStaticControl, {22, 140, 141, 9}, kSunken,
@@ -120,6 +121,21 @@ inline constexpr DialogTemplate kDialogTemplate = {
     }},
 };
 
+/// The hint line's text when no folder is watched.
+inline constexpr std::string_view kIdleHint = dialog_template_detail::kHint;
+/// The hint line's text in front of a watched folder's name.
+inline constexpr auto kWatchedFolderHint = Cp1250(u8"Figyelt mappa: ");
+/// The text control's notice while a watched folder holds no report yet.
+inline constexpr auto kNoReportYetNotice = Cp1250(u8"Még nincs forduló ebben a mappában");
+
+/// The context menu's items, with the keys that do the same.
+inline constexpr auto kOpenMenuItem = Cp1250(u8"Megnyitás…");
+inline constexpr auto kWatchMenuItem = Cp1250(u8"Mappa figyelése…");
+inline constexpr auto kCopyMenuItem = Cp1250(u8"Megoldás másolása");
+/// The file chooser's two filters: reports (*.htm, *.html) and every file.
+inline constexpr auto kReportFilterName = Cp1250(u8"Forduló");
+inline constexpr auto kAllFilesFilterName = Cp1250(u8"Minden fájl");
+
 /// Whether the template has a control with this id.
 constexpr bool HasControl(int id) {
   for (const ControlTemplate& control : kDialogTemplate.controls)
@@ -129,6 +145,7 @@ constexpr bool HasControl(int id) {
 
 // The logic writes into these and pages with the two buttons.
 static_assert(HasControl(kTitleControl) && HasControl(kTextControl) && HasControl(kCounterControl) &&
-              HasControl(kAnswerControl) && HasControl(kPreviousButton) && HasControl(kNextButton));
+              HasControl(kAnswerControl) && HasControl(kPreviousButton) && HasControl(kNextButton) &&
+              HasControl(kHintControl));
 
 }  // namespace talvorix

@@ -18,6 +18,8 @@ class DialogView {
   virtual void BringToForeground() = 0;
   /// Ends the dialog; the program then exits with this code.
   virtual void EndDialog(int result) = 0;
+  /// Puts Windows-1250 text on the clipboard, as Unicode text.
+  virtual void CopyText(std::string_view cp1250) = 0;
 };
 
 /// The named shared block "PATH" through which another program hands over a path.

@@ -36,8 +36,22 @@ std::string_view SharedBlockPath(std::span<const char> block) {
   return UpToNul(std::string_view(block.data(), block.size()));
 }
 
-MainDialog::MainDialog(DialogView& view, SharedPathBlock& sharedBlock, std::string commandLinePath)
-    : view_(view), sharedBlock_(sharedBlock), commandLinePath_(std::move(commandLinePath)) {}
+std::string_view CopyableAnswer(const PuzzleResult& record) {
+  static constexpr auto kEllipsis = Cp1250(u8"…");
+  const std::string_view answer = FieldText(record.answer);
+  if (!answer.ends_with(kEllipsis.view())) return answer;
+  // A cut answer is written whole on the text's last line, after the answer label.
+  const std::string_view text = FieldText(record.text);
+  const std::size_t line = text.rfind('\n');
+  if (line == kNpos) return answer;
+  const std::string_view last = text.substr(line + 1);
+  if (!last.starts_with(kAnswerLabel.view()) || last.size() == kAnswerLabel.view().size()) return answer;
+  return last.substr(kAnswerLabel.view().size());
+}
+
+MainDialog::MainDialog(DialogView& view, SharedPathBlock& sharedBlock, std::string commandLinePath,
+                       FolderSource* folders)
+    : view_(view), sharedBlock_(sharedBlock), commandLinePath_(std::move(commandLinePath)), folders_(folders) {}
 
 ReportScan MainDialog::ScanPath(std::string path) {
   return [path = std::move(path)](ResultTable* table) { return ScanTurnReport(path, table, kDialogReportLimit); };
@@ -76,6 +90,61 @@ void MainDialog::LoadAndShow(const ReportScan& scan) {
   }
 }
 
+void MainDialog::TakePath(const std::string& path) {
+  if (folders_ != nullptr && folders_->IsFolder(path)) {
+    StartWatching(path);
+    return;
+  }
+  StopWatching();
+  LoadAndShow(ScanPath(path));
+}
+
+void MainDialog::StartWatching(const std::string& folder) {
+  const std::optional<std::vector<FolderEntry>> listing = folders_->List(folder);
+  if (!listing) {
+    StopWatching();
+    table_.Clear();
+    table_.SetUnreadable();
+    ShowNotice();
+    return;
+  }
+  watched_ = folder;
+  settler_.Reset();
+  folders_->Watch(folder);
+  view_.SetControlText(kHintControl, std::string(kWatchedFolderHint.view()) + folders_->DisplayName(folder));
+  if (const FolderEntry* newest = NewestReport(*listing)) {
+    // Shown at once; should it still be growing, the complete save replaces it.
+    settler_.Shown(*newest);
+    LoadAndShow(ScanPath(PathInFolder(folder, newest->name)));
+  } else {
+    table_.Clear();
+    view_.SetControlText(kAnswerControl, "");
+    view_.SetControlText(kTextControl, kNoReportYetNotice);
+    view_.SetControlText(kTitleControl, kEmptyTitle);
+    view_.SetControlText(kCounterControl, "");
+  }
+  OnFolderChanged();
+}
+
+void MainDialog::StopWatching() {
+  if (watched_.empty()) return;
+  watched_.clear();
+  settler_.Reset();
+  folders_->Watch("");
+  view_.SetControlText(kHintControl, kIdleHint);
+}
+
+void MainDialog::OnFolderChanged() {
+  if (watched_.empty()) return;
+  // An unreadable listing (the folder removed or renamed) leaves the screen as it is.
+  const std::optional<std::vector<FolderEntry>> listing = folders_->List(watched_);
+  if (!listing) return;
+  int64_t wakeIn = 0;
+  const std::optional<FolderEntry> settled = settler_.Look(*listing, folders_->NowMilliseconds(), &wakeIn);
+  if (settled) LoadAndShow(ScanPath(PathInFolder(watched_, settled->name)));
+  if (wakeIn > 0) folders_->WakeIn(wakeIn);
+}
+
 void MainDialog::OnInit() {
   if (commandLinePath_.empty()) return;
   if (commandLinePath_.size() > kMaxCommandLinePath) {
@@ -84,20 +153,41 @@ void MainDialog::OnInit() {
     ShowNotice();
     return;
   }
-  LoadAndShow(ScanPath(commandLinePath_));
+  TakePath(commandLinePath_);
 }
 
 void MainDialog::OnDrop(const ReportScan& scan) {
   view_.BringToForeground();
+  StopWatching();
   LoadAndShow(scan);
 }
 
-void MainDialog::OnDrop(const std::string& path) { OnDrop(ScanPath(path)); }
+void MainDialog::OnDrop(const std::string& path) {
+  view_.BringToForeground();
+  TakePath(path);
+}
 
 void MainDialog::OnSharedPath() {
   const std::optional<std::span<const char>> block = sharedBlock_.Bytes();
   if (!block) return;  // no block to read: nothing changes
-  LoadAndShow(ScanPath(std::string(SharedBlockPath(*block))));
+  TakePath(std::string(SharedBlockPath(*block)));
+}
+
+void MainDialog::OnOpenFile(const std::string& path) {
+  StopWatching();
+  LoadAndShow(ScanPath(path));
+}
+
+void MainDialog::OnWatchFolder(const std::string& path) {
+  if (folders_ == nullptr) return;
+  StartWatching(path);
+}
+
+void MainDialog::OnCopy() {
+  if (table_.count() < 1) return;
+  const PuzzleResult* record = table_.At(currentIndex_);
+  if (record == nullptr) return;
+  view_.CopyText(CopyableAnswer(*record));
 }
 
 void MainDialog::OnPrevious() {

@@ -2,12 +2,14 @@
 // The dialog's logic: where report paths arrive, the result table, paging through it.
 
 #include <cstdint>
+#include <span>
 #include <functional>
 #include <string>
 #include <string_view>
 
 #include "core/puzzle_result.h"
 #include "dialog/dialog_view.h"
+#include "dialog/folder_watch.h"
 
 namespace talvorix {
 
@@ -33,10 +35,16 @@ std::string_view CommandLinePath(std::string_view tail);
 /// bytes when it holds no NUL.
 std::string_view SharedBlockPath(std::span<const char> block);
 
+/// What Ctrl+C copies from a record (Windows-1250): its answer, or, for an answer cut
+/// short with "…", the whole answer written at the end of its text.
+std::string_view CopyableAnswer(const PuzzleResult& record);
+
 class MainDialog {
  public:
   /// `commandLinePath` is the path as the command line gave it (quotes already removed).
-  MainDialog(DialogView& view, SharedPathBlock& sharedBlock, std::string commandLinePath);
+  /// Without `folders`, a folder that arrives counts as a report that cannot be read.
+  MainDialog(DialogView& view, SharedPathBlock& sharedBlock, std::string commandLinePath,
+             FolderSource* folders = nullptr);
 
   /// The dialog was created: loads the command-line report, if there is one.
   void OnInit();
@@ -52,6 +60,17 @@ class MainDialog {
   void OnNext();
   /// The user closes the dialog.
   void OnClose();
+  /// The user chose a report to open (Ctrl+O); it loads as a dropped one.
+  void OnOpenFile(const std::string& path);
+  /// The user chose a folder to watch.
+  void OnWatchFolder(const std::string& path);
+  /// The watched folder changed, or the wait that FolderSource::WakeIn asked for ended.
+  void OnFolderChanged();
+  /// Ctrl+C: puts the answer on screen on the clipboard; nothing without a record.
+  void OnCopy();
+
+  /// The watched folder; empty when none is watched.
+  const std::string& watchedFolder() const { return watched_; }
 
   const ResultTable& table() const { return table_; }
   int32_t currentIndex() const { return currentIndex_; }
@@ -68,12 +87,22 @@ class MainDialog {
   void ShowNotice();
   /// Loads a report and shows its first record or the notice.
   void LoadAndShow(const ReportScan& scan);
+  /// A path that arrived by any way in: a folder is watched, anything else is loaded.
+  void TakePath(const std::string& path);
+  /// Watches a folder and shows its newest report; a folder that cannot be read shows
+  /// as a report that cannot be read.
+  void StartWatching(const std::string& folder);
+  void StopWatching();
+
 
   DialogView& view_;
   SharedPathBlock& sharedBlock_;
   std::string commandLinePath_;
   ResultTable table_;
   int32_t currentIndex_ = 0;
+  FolderSource* folders_;
+  std::string watched_;  // empty when no folder is watched
+  ReportSettler settler_;
 };
 
 }  // namespace talvorix

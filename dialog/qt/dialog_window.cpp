@@ -1,14 +1,20 @@
 #include "dialog/qt/dialog_window.h"
 
+#include <QAction>
 #include <QApplication>
+#include <QClipboard>
 #include <QCloseEvent>
+#include <QContextMenuEvent>
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QFile>
+#include <QFileDialog>
 #include <QFontMetrics>
 #include <QGroupBox>
 #include <QIcon>
+#include <QKeySequence>
 #include <QLabel>
+#include <QMenu>
 #include <QMimeData>
 #include <QPushButton>
 #include <QStringDecoder>
@@ -87,9 +93,11 @@ QRect DialogUnits::ToPixels(const DialogRect& rect) const {
 DialogWindow::DialogWindow(SharedPathBlock& sharedBlock, std::string commandLinePath, EndHandler onEnd,
                            QWidget* parent)
     : QDialog(parent, WindowFlagsFor(kDialogTemplate.style)),
-      logic_(*this, sharedBlock, std::move(commandLinePath)),
+      folders_([this] { logic_.OnFolderChanged(); }),
+      logic_(*this, sharedBlock, std::move(commandLinePath), &folders_),
       onEnd_(std::move(onEnd)) {
   if (!onEnd_) onEnd_ = [](int result) { QCoreApplication::exit(result); };
+  chooser_ = [this](Choice choice) { return Choose(choice); };
 
   const DialogTemplate& dialog = kDialogTemplate;
   setWindowTitle(FromCp1250(dialog.caption));
@@ -107,7 +115,54 @@ DialogWindow::DialogWindow(SharedPathBlock& sharedBlock, std::string commandLine
     if (control.id != kStaticControl) controls_[control.id] = widget;
   }
 
+  // The keys work wherever the focus is in the dialog; the context menu shows them.
+  auto* open = new QAction(FromCp1250(kOpenMenuItem), this);
+  open->setShortcut(QKeySequence::Open);
+  connect(open, &QAction::triggered, this, &DialogWindow::OpenReport);
+  auto* watch = new QAction(FromCp1250(kWatchMenuItem), this);
+  connect(watch, &QAction::triggered, this, &DialogWindow::WatchFolder);
+  auto* copy = new QAction(FromCp1250(kCopyMenuItem), this);
+  copy->setShortcut(QKeySequence::Copy);
+  connect(copy, &QAction::triggered, this, [this] { logic_.OnCopy(); });
+  for (QAction* action : {open, watch, copy}) {
+    action->setShortcutContext(Qt::WindowShortcut);
+    addAction(action);
+  }
+
   logic_.OnInit();
+}
+
+std::optional<QString> DialogWindow::Choose(Choice choice) {
+  QString chosen;
+  if (choice == Choice::kReport) {
+    const QString filters = FromCp1250(kReportFilterName) + QStringLiteral(" (*.htm *.html);;") +
+                            FromCp1250(kAllFilesFilterName) + QStringLiteral(" (*)");
+    chosen = QFileDialog::getOpenFileName(this, FromCp1250(kOpenMenuItem), QString(), filters);
+  } else {
+    chosen = QFileDialog::getExistingDirectory(this, FromCp1250(kWatchMenuItem));
+  }
+  if (chosen.isEmpty()) return std::nullopt;
+  return chosen;
+}
+
+void DialogWindow::OpenReport() {
+  const std::optional<QString> chosen = chooser_(Choice::kReport);
+  if (chosen) logic_.OnOpenFile(QFile::encodeName(*chosen).toStdString());
+}
+
+void DialogWindow::WatchFolder() {
+  const std::optional<QString> chosen = chooser_(Choice::kFolder);
+  if (chosen) logic_.OnWatchFolder(QFile::encodeName(*chosen).toStdString());
+}
+
+void DialogWindow::contextMenuEvent(QContextMenuEvent* event) {
+  QMenu menu(this);
+  menu.addActions(actions());
+  menu.exec(event->globalPos());
+}
+
+void DialogWindow::CopyText(std::string_view cp1250) {
+  if (QClipboard* clipboard = QGuiApplication::clipboard()) clipboard->setText(FromCp1250(cp1250));
 }
 
 QWidget* DialogWindow::AddControl(const ControlTemplate& control) {

@@ -14,5 +14,6 @@
 #define IDC_ANSWER 1006
 #define IDC_COUNTER 1007
 #define IDC_TITLE 1008
+#define IDC_HINT 1009
 
 #endif

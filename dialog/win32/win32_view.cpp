@@ -2,6 +2,8 @@
 
 #include <shellapi.h>
 
+#include <cstring>
+
 #include "scanner/report_file.h"
 #include "scanner/scan_turn_report.h"
 
@@ -48,5 +50,27 @@ void Win32DialogView::SetControlText(int controlId, std::string_view cp1250) {
 void Win32DialogView::BringToForeground() { SetForegroundWindow(dialog_); }
 
 void Win32DialogView::EndDialog(int result) { ::EndDialog(dialog_, result); }
+
+void Win32DialogView::CopyText(std::string_view cp1250) {
+  const std::wstring wide = ControlTextFromCp1250(cp1250);
+  const std::size_t bytes = (wide.size() + 1) * sizeof(wchar_t);
+  HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, bytes);
+  if (memory == nullptr) return;
+  void* target = GlobalLock(memory);
+  if (target == nullptr) {
+    GlobalFree(memory);
+    return;
+  }
+  std::memcpy(target, wide.c_str(), bytes);
+  GlobalUnlock(memory);
+  if (!OpenClipboard(dialog_)) {
+    GlobalFree(memory);
+    return;
+  }
+  EmptyClipboard();
+  // The clipboard owns the memory once it has taken it.
+  if (SetClipboardData(CF_UNICODETEXT, memory) == nullptr) GlobalFree(memory);
+  CloseClipboard();
+}
 
 }  // namespace talvorix

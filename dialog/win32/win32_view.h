@@ -36,6 +36,7 @@ class Win32DialogView : public DialogView {
   void SetControlText(int controlId, std::string_view cp1250) override;
   void BringToForeground() override;
   void EndDialog(int result) override;
+  void CopyText(std::string_view cp1250) override;
 
  private:
   HWND dialog_ = nullptr;

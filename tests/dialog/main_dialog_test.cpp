@@ -25,6 +25,7 @@ struct RecordingView : DialogView {
   }
   void BringToForeground() override { calls.push_back("front"); }
   void EndDialog(int result) override { calls.push_back("end=" + std::to_string(result)); }
+  void CopyText(std::string_view cp1250) override { calls.push_back("copy=" + Cp1250ToUtf8(cp1250)); }
 };
 
 struct FakeBlock : SharedPathBlock {

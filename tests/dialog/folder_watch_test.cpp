@@ -1,0 +1,318 @@
+// Watching a folder: the dialog logic over a fake folder and a fake clock. The fake
+// folder's listing is what the test says; the reports it names exist on disk, each with
+// as many riddles as tell them apart.
+#include "dialog/folder_watch.h"
+
+#include <gtest/gtest.h>
+
+#include <map>
+#include <string>
+#include <vector>
+
+#include "core/cp1250.h"
+#include "core/puzzle_result.h"
+#include "dialog/dialog_template.h"
+#include "dialog/main_dialog.h"
+#include "tests/core/win1250.h"
+#include "tests/scanner/report_fixtures.h"
+
+namespace talvorix {
+namespace {
+
+struct RecordingView : DialogView {
+  std::vector<std::string> calls;  // "id=text" in UTF-8, "front", "end=N", "copy=text"
+  void SetControlText(int controlId, std::string_view cp1250) override {
+    calls.push_back(std::to_string(controlId) + "=" + Cp1250ToUtf8(cp1250));
+  }
+  void BringToForeground() override { calls.push_back("front"); }
+  void EndDialog(int result) override { calls.push_back("end=" + std::to_string(result)); }
+  void CopyText(std::string_view cp1250) override { calls.push_back("copy=" + Cp1250ToUtf8(cp1250)); }
+  /// The last text set in a control; empty when none was.
+  std::string Last(int controlId) const {
+    const std::string prefix = std::to_string(controlId) + "=";
+    for (auto it = calls.rbegin(); it != calls.rend(); ++it)
+      if (it->starts_with(prefix)) return it->substr(prefix.size());
+    return {};
+  }
+};
+
+struct NoBlock : SharedPathBlock {
+  std::optional<std::span<const char>> Bytes() override { return std::nullopt; }
+};
+
+struct FakeFolder : FolderSource {
+  std::map<std::string, std::vector<FolderEntry>> folders;  // readable folders
+  std::vector<std::string> unreadable;                       // folders whose listing fails
+  int64_t now = 1000;
+  std::string watched;
+  int64_t wakeIn = 0;
+
+  bool IsFolder(const std::string& path) override {
+    return folders.contains(path) || std::find(unreadable.begin(), unreadable.end(), path) != unreadable.end();
+  }
+  std::optional<std::vector<FolderEntry>> List(const std::string& folder) override {
+    const auto found = folders.find(folder);
+    if (found == folders.end()) return std::nullopt;
+    return found->second;
+  }
+  int64_t NowMilliseconds() override { return now; }
+  void Watch(const std::string& folder) override { watched = folder; }
+  void WakeIn(int64_t milliseconds) override { wakeIn = milliseconds; }
+  std::string DisplayName(const std::string& folder) override { return std::string(LastPathComponent(folder)); }
+};
+
+/// A report with `count` riddles.
+std::string ReportWith(int count) {
+  std::string report = test::Win1250(u8"<HTML>\r\n");
+  for (int i = 0; i < count; ++i) report += test::Win1250(u8"\r\nEgy ős!\r\nKérdés:<BR>\r\nMennyi 2 meg 2?<BR>\r\n");
+  return report;
+}
+
+/// The reports on disk: the number of riddles names the file.
+const std::map<std::string, int> kRiddlesIn = {{"a.html", 1}, {"b.htm", 2}, {"c.HTML", 3}, {"notes.txt", 4}};
+
+struct Watch {
+  TempDir dir;
+  RecordingView view;
+  NoBlock block;
+  FakeFolder folder;
+  MainDialog dialog{view, block, "", &folder};
+
+  Watch() {
+    for (const auto& [name, riddles] : kRiddlesIn) dir.Write(name, ReportWith(riddles));
+    folder.folders[dir.path()] = {};
+  }
+  std::vector<FolderEntry>& listing() { return folder.folders[dir.path()]; }
+  /// How many records the report on screen has; -1 or 0 for a notice, -2 before any.
+  int32_t shown() const { return dialog.table().count(); }
+  /// How many times a report's first record was shown.
+  int loads() const {
+    int n = 0;
+    for (const std::string& call : view.calls) n += call.starts_with("1007=1/") ? 1 : 0;
+    return n;
+  }
+};
+
+TEST(FolderNames, ReportsAndComponents) {
+  struct Case {
+    std::string_view name;
+    bool report;
+  };
+  const Case kReports[] = {{"a.html", true}, {"a.HTM", true}, {"a.HtMl", true}, {"a.htm.txt", false},
+                           {"a.shtml", false}, {"a.htmlx", false}, {".html", false}, {"html", false}, {"", false}};
+  for (const Case& c : kReports) {
+    SCOPED_TRACE(c.name);
+    EXPECT_EQ(IsReportName(c.name), c.report);
+  }
+  struct Component {
+    std::string_view path;
+    std::string_view last;
+  };
+  const Component kComponents[] = {{"/home/p/Letöltések", "Letöltések"}, {"/home/p/dl/", "dl"},
+                                   {"C:\\Users\\p\\Downloads\\\\", "Downloads"}, {"dl", "dl"}, {"/", ""}};
+  for (const Component& c : kComponents) {
+    SCOPED_TRACE(c.path);
+    EXPECT_EQ(LastPathComponent(c.path), c.last);
+  }
+  EXPECT_EQ(PathInFolder("/d", "a.html"), "/d/a.html");
+  EXPECT_EQ(PathInFolder("/d/", "a.html"), "/d/a.html");
+}
+
+TEST(FolderWatch, StartShowsTheNewestReport) {
+  struct Case {
+    const char* name;
+    std::vector<FolderEntry> listing;
+    int32_t want;  // records of the report shown; 0 for the notice of an empty folder
+  };
+  const Case kCases[] = {
+      {"newest by time", {{"a.html", 9, 1}, {"b.htm", 9, 3}, {"c.HTML", 9, 2}}, 2},
+      {"equal times: the greatest name", {{"b.htm", 9, 5}, {"a.html", 9, 5}}, 2},
+      {"a newer non-report is ignored", {{"a.html", 9, 1}, {"notes.txt", 9, 8}}, 1},
+      {"no report yet", {{"notes.txt", 9, 8}}, 0},
+      {"empty", {}, 0},
+  };
+  for (const Case& c : kCases) {
+    SCOPED_TRACE(c.name);
+    Watch w;
+    w.listing() = c.listing;
+    w.dialog.OnDrop(w.dir.path());
+    EXPECT_EQ(w.folder.watched, w.dir.path());
+    EXPECT_EQ(w.dialog.watchedFolder(), w.dir.path());
+    EXPECT_EQ(w.view.Last(kHintControl), "Figyelt mappa: " + std::string(LastPathComponent(w.dir.path())));
+    EXPECT_EQ(w.shown(), c.want);
+    if (c.want == 0) {
+      const std::vector<std::string> tail(w.view.calls.end() - 4, w.view.calls.end());
+      EXPECT_EQ(tail, (std::vector<std::string>{"1006=", "1004=Még nincs forduló ebben a mappában",
+                                                "1008= Feladvány ", "1007="}));
+    }
+  }
+}
+
+/// One look at the folder: the listing then, the time passed since the last look, and
+/// what the screen shows after it.
+struct Look {
+  std::vector<FolderEntry> listing;
+  int64_t after;
+  int32_t shown;  // records on screen; 0 for "no report yet"
+  int loads;      // reports loaded since watching began
+};
+
+TEST(FolderWatch, ReportsLoadOnceSettled) {
+  struct Case {
+    const char* name;
+    std::vector<FolderEntry> start;
+    std::vector<Look> looks;
+  };
+  const FolderEntry a{"a.html", 10, 1};
+  const FolderEntry b{"b.htm", 10, 5};
+  const Case kCases[] = {
+      {"a new report waits 300 ms",
+       {},
+       {{{b}, 0, 0, 0}, {{b}, 299, 0, 0}, {{b}, 1, 2, 1}, {{b}, 500, 2, 1}}},
+      {"a newer report replaces the shown one", {a}, {{{a, b}, 0, 1, 1}, {{a, b}, 300, 2, 2}}},
+      {"a growing save is loaded only once it holds still",
+       {},
+       {{{{"b.htm", 10, 5}}, 0, 0, 0},
+        {{{"b.htm", 20, 6}}, 200, 0, 0},
+        {{{"b.htm", 30, 7}}, 200, 0, 0},
+        {{{"b.htm", 30, 7}}, 200, 0, 0},
+        {{{"b.htm", 30, 7}}, 100, 2, 1}}},
+      {"the shown report rewritten in place loads again", {a}, {{{{"a.html", 20, 2}}, 0, 1, 1}, {{{"a.html", 20, 2}}, 300, 1, 2}}},
+      {"an older report arriving changes nothing", {b}, {{{b, a}, 0, 2, 1}, {{b, a}, 1000, 2, 1}}},
+      {"a new non-report is ignored", {a}, {{{a, {"notes.txt", 5, 9}}, 1000, 1, 1}}},
+      {"an emptied folder keeps the last report", {a}, {{{}, 0, 1, 1}, {{}, 1000, 1, 1}}},
+      {"a report removed lets an older one back only when it changes", {a, b}, {{{a}, 0, 2, 1}, {{a}, 300, 1, 2}}},
+  };
+  for (const Case& c : kCases) {
+    SCOPED_TRACE(c.name);
+    Watch w;
+    w.listing() = c.start;
+    w.dialog.OnWatchFolder(w.dir.path());
+    for (std::size_t i = 0; i < c.looks.size(); ++i) {
+      SCOPED_TRACE("look " + std::to_string(i));
+      const Look& look = c.looks[i];
+      w.listing() = look.listing;
+      w.folder.now += look.after;
+      w.dialog.OnFolderChanged();
+      EXPECT_EQ(w.shown(), look.shown);
+      EXPECT_EQ(w.loads(), look.loads);
+    }
+  }
+}
+
+TEST(FolderWatch, WaitsAreAskedForAndNeverBusy) {
+  Watch w;
+  w.dialog.OnWatchFolder(w.dir.path());
+  EXPECT_EQ(w.folder.wakeIn, 0);  // nothing to wait for
+  w.listing() = {{"a.html", 10, 1}};
+  w.dialog.OnFolderChanged();
+  EXPECT_EQ(w.folder.wakeIn, kStableMilliseconds);
+  w.folder.wakeIn = 0;
+  w.folder.now += 100;
+  w.dialog.OnFolderChanged();  // a change notification in between
+  EXPECT_EQ(w.folder.wakeIn, kStableMilliseconds - 100);
+}
+
+TEST(FolderWatch, EndsOrMovesWithTheNextPath) {
+  struct Case {
+    const char* name;
+    bool other;     // the next path is another (readable) folder
+    bool file;      // the next path is a report file
+    bool dropped;   // arrives by a drop rather than the menu
+    std::string wantWatched;
+  };
+  const Case kCases[] = {
+      {"a dropped file", false, true, true, ""},
+      {"an opened file", false, true, false, ""},
+      {"another folder dropped", true, false, true, "other"},
+      {"another folder chosen", true, false, false, "other"},
+      {"an unreadable folder", false, false, true, ""},
+  };
+  for (const Case& c : kCases) {
+    SCOPED_TRACE(c.name);
+    Watch w;
+    w.listing() = {{"b.htm", 10, 1}};
+    w.dialog.OnDrop(w.dir.path());
+    ASSERT_EQ(w.shown(), 2);
+    const std::string other = w.dir / "other";
+    w.folder.folders[other] = {};
+    w.folder.unreadable = {w.dir / "locked"};
+    const std::string next = c.file ? w.dir / "c.HTML" : c.other ? other : w.dir / "locked";
+    if (c.dropped) {
+      w.dialog.OnDrop(next);
+    } else if (c.file) {
+      w.dialog.OnOpenFile(next);
+    } else {
+      w.dialog.OnWatchFolder(next);
+    }
+    const std::string wantWatched = c.wantWatched.empty() ? "" : other;
+    EXPECT_EQ(w.dialog.watchedFolder(), wantWatched);
+    EXPECT_EQ(w.folder.watched, wantWatched);
+    EXPECT_EQ(w.view.Last(kHintControl), wantWatched.empty() ? "Húzd rá a fordulót" : "Figyelt mappa: other");
+    EXPECT_EQ(w.shown(), c.file ? 3 : c.other ? 0 : -1);
+    if (!c.file && !c.other) {
+      EXPECT_EQ(w.view.Last(kTextControl), "Nincs ilyen fájl");
+    }
+    // Once watching has ended, a change in the old folder is not looked at.
+    w.listing() = {{"a.html", 10, 9}};
+    w.folder.now += 1000;
+    w.dialog.OnFolderChanged();
+    w.dialog.OnFolderChanged();
+    EXPECT_EQ(w.shown(), c.file ? 3 : c.other ? 0 : -1);
+  }
+}
+
+TEST(FolderWatch, AnUnreadableListingLeavesTheScreen) {
+  Watch w;
+  w.listing() = {{"b.htm", 10, 1}};
+  w.dialog.OnDrop(w.dir.path());
+  const std::size_t calls = w.view.calls.size();
+  w.folder.folders.erase(w.dir.path());
+  w.dialog.OnFolderChanged();
+  EXPECT_EQ(w.view.calls.size(), calls);
+  EXPECT_EQ(w.shown(), 2);
+  EXPECT_EQ(w.dialog.watchedFolder(), w.dir.path());
+}
+
+TEST(CopyableAnswer, WholeAnswer) {
+  struct Case {
+    const char* name;
+    std::u8string_view text;
+    std::u8string_view answer;
+    std::u8string_view want;
+  };
+  const Case kCases[] = {
+      {"a plain answer", u8"Mennyi?", u8"35", u8"35"},
+      {"a cut answer: the whole one from the text", u8"A  :  I\nB  :  H\nMegoldás : 12,34,56,78,90",
+       u8"12,34,56,78,9…", u8"12,34,56,78,90"},
+      {"a cut answer without its line stays", u8"A  :  I", u8"12,34,56,78,9…", u8"12,34,56,78,9…"},
+      {"an empty answer line stays cut", u8"A\nMegoldás : ", u8"12…", u8"12…"},
+      {"no answer", u8"x", u8"", u8""},
+  };
+  for (const Case& c : kCases) {
+    SCOPED_TRACE(c.name);
+    PuzzleResult record;
+    SetField(record.text, test::Win1250(c.text));
+    SetField(record.answer, test::Win1250(c.answer));
+    EXPECT_EQ(CopyableAnswer(record), test::Win1250(c.want));
+  }
+}
+
+TEST(MainDialogCopy, CopiesTheRecordOnScreenOnly) {
+  Watch w;
+  w.dialog.OnCopy();
+  EXPECT_TRUE(w.view.calls.empty());
+  w.dialog.OnDrop(w.dir / "b.htm");
+  w.dialog.OnNext();
+  const std::string answer = w.view.Last(kAnswerControl);
+  w.view.calls.clear();
+  w.dialog.OnCopy();
+  EXPECT_EQ(w.view.calls, std::vector<std::string>{"copy=" + answer});
+  w.dialog.OnDrop(w.dir / "missing.html");
+  w.view.calls.clear();
+  w.dialog.OnCopy();
+  EXPECT_TRUE(w.view.calls.empty());
+}
+
+}  // namespace
+}  // namespace talvorix

@@ -1,0 +1,195 @@
+// The Qt dialog watching a real folder, headless: reports saved into it appear by
+// themselves, a half-written save never shows, and the keys and the menu open, watch
+// and copy.
+#include <QApplication>
+#include <QClipboard>
+#include <QDir>
+#include <QFile>
+#include <QGroupBox>
+#include <QLabel>
+#include <QMenu>
+#include <QMimeData>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <QUrl>
+#include <QtTest>
+
+#include <optional>
+#include <string>
+
+#include "dialog/qt/dialog_window.h"
+
+namespace talvorix {
+namespace {
+
+QString Example(const char* name) { return QStringLiteral(TALVORIX_SOURCE_DIR "/examples/") + QString::fromLatin1(name); }
+
+QByteArray ExampleBytes(const char* name) {
+  QFile file(Example(name));
+  if (!file.open(QIODevice::ReadOnly)) return {};
+  return file.readAll();
+}
+
+struct NoBlock : SharedPathBlock {
+  std::optional<std::span<const char>> Bytes() override { return std::nullopt; }
+};
+
+QString Text(const DialogWindow& w, const char* name) { return w.findChild<QLabel*>(QString::fromLatin1(name))->text(); }
+
+/// Saves bytes under a name in the folder, as a browser does: the whole file at once.
+void Save(const QString& path, const QByteArray& bytes) {
+  QFile file(path);
+  QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+  QCOMPARE(file.write(bytes), bytes.size());
+}
+
+/// A window on a fresh folder, given on the command line.
+struct Fixture {
+  Fixture() : window(block, QFile::encodeName(dir.path()).toStdString(), [this](int r) { ended = r; }) {
+    window.show();
+  }
+  QTemporaryDir dir;
+  NoBlock block;
+  std::optional<int> ended;
+  DialogWindow window;
+  QString hint() const { return Text(window, "hint"); }
+  QString counter() const { return Text(window, "counter"); }
+  QString In(const char* name) const { return dir.filePath(QString::fromLatin1(name)); }
+};
+
+const QString kIdleHintText = QStringLiteral("Húzd rá a fordulót");
+
+}  // namespace
+
+class FolderWatchTest : public QObject {
+  Q_OBJECT
+
+ private slots:
+  void savedReportsAppearByThemselves();
+  void aHalfWrittenSaveNeverShows();
+  void dropOfAFileEndsWatching();
+  void copyPutsTheAnswerOnTheClipboard();
+  void ctrlOOpensTheChosenReport();
+  void contextMenuOffersOpenWatchAndCopy();
+};
+
+void FolderWatchTest::savedReportsAppearByThemselves() {
+  Fixture f;
+  QVERIFY(f.dir.isValid());
+  QCOMPARE(Text(f.window, "text"), QStringLiteral("Még nincs forduló ebben a mappában"));
+  QCOMPARE(f.hint(), QStringLiteral("Figyelt mappa: ") + QDir(f.dir.path()).dirName());
+  QCOMPARE(f.window.windowTitle(), QStringLiteral("Talvorix v0.93"));
+  QCOMPARE(f.counter(), QString());
+
+  Save(f.In("notes.txt"), ExampleBytes("fordulo-112.html"));
+  Save(f.In("fordulo-113.html"), ExampleBytes("fordulo-113.html"));
+  QTRY_COMPARE_WITH_TIMEOUT(f.counter(), QStringLiteral("1/3"), 2000);
+  QCOMPARE(Text(f.window, "answer"), QStringLiteral("35"));
+
+  QTest::qWait(20);  // a later modification time on every file system in use
+  Save(f.In("Fordulo-112.HTM"), ExampleBytes("fordulo-112.html"));
+  QTRY_COMPARE_WITH_TIMEOUT(f.counter(), QStringLiteral("1/4"), 2000);
+
+  // The folder emptied: the last report stays.
+  QVERIFY(QFile::remove(f.In("fordulo-113.html")) && QFile::remove(f.In("Fordulo-112.HTM")));
+  QTest::qWait(500);
+  QCOMPARE(f.counter(), QStringLiteral("1/4"));
+}
+
+void FolderWatchTest::aHalfWrittenSaveNeverShows() {
+  Fixture f;
+  const QByteArray whole = ExampleBytes("fordulo-112.html");
+  QFile file(f.In("fordulo.html"));
+  QVERIFY(file.open(QIODevice::WriteOnly));
+  QVERIFY(file.write(whole.left(whole.size() / 2)) > 0);
+  QVERIFY(file.flush());
+  // Every state the counter passes through, sampled far faster than the settling time.
+  QStringList seen;
+  QTimer sampler;
+  QObject::connect(&sampler, &QTimer::timeout, &f.window, [&] {
+    if (seen.isEmpty() || seen.back() != f.counter()) seen << f.counter();
+  });
+  sampler.start(5);
+  QTest::qWait(100);
+  QVERIFY(file.write(whole.mid(whole.size() / 2)) > 0);
+  file.close();
+  QTRY_COMPARE_WITH_TIMEOUT(f.counter(), QStringLiteral("1/4"), 2000);
+  QTest::qWait(400);
+  sampler.stop();
+  QCOMPARE(seen, (QStringList{QString(), QStringLiteral("1/4")}));
+}
+
+void FolderWatchTest::dropOfAFileEndsWatching() {
+  Fixture f;
+  QCOMPARE(f.hint().left(14), QStringLiteral("Figyelt mappa:"));
+  QMimeData mime;
+  mime.setUrls({QUrl::fromLocalFile(Example("fordulo-113.html"))});
+  QDragEnterEvent enter(QPoint(20, 20), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+  QCoreApplication::sendEvent(&f.window, &enter);
+  QDropEvent drop(QPointF(20, 20), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+  QCoreApplication::sendEvent(&f.window, &drop);
+  QCOMPARE(f.hint(), kIdleHintText);
+  QCOMPARE(f.counter(), QStringLiteral("1/3"));
+  // A report saved into the folder that is no longer watched changes nothing.
+  Save(f.In("fordulo-112.html"), ExampleBytes("fordulo-112.html"));
+  QTest::qWait(600);
+  QCOMPARE(f.counter(), QStringLiteral("1/3"));
+}
+
+void FolderWatchTest::copyPutsTheAnswerOnTheClipboard() {
+  Fixture f;
+  QVERIFY(QTest::qWaitForWindowExposed(&f.window));
+  QClipboard* clipboard = QGuiApplication::clipboard();
+  clipboard->setText(QStringLiteral("before"));
+  QTest::keyClick(&f.window, Qt::Key_C, Qt::ControlModifier);
+  QCOMPARE(clipboard->text(), QStringLiteral("before"));  // no record: nothing copied
+
+  Save(f.In("fordulo-113.html"), ExampleBytes("fordulo-113.html"));
+  QTRY_COMPARE_WITH_TIMEOUT(f.counter(), QStringLiteral("1/3"), 2000);
+  QTest::keyClick(&f.window, Qt::Key_C, Qt::ControlModifier);
+  QCOMPARE(clipboard->text(), QStringLiteral("35"));
+  QTest::keyClick(f.window.findChild<QPushButton*>(QStringLiteral("prev")), Qt::Key_C, Qt::ControlModifier);
+  QCOMPARE(clipboard->text(), Text(f.window, "answer"));
+}
+
+void FolderWatchTest::ctrlOOpensTheChosenReport() {
+  Fixture f;
+  QVERIFY(QTest::qWaitForWindowExposed(&f.window));
+  std::optional<QString> answer;
+  int asked = 0;
+  f.window.SetChooser([&](DialogWindow::Choice choice) {
+    ++asked;
+    return choice == DialogWindow::Choice::kReport ? answer : std::nullopt;
+  });
+  QTest::keyClick(&f.window, Qt::Key_O, Qt::ControlModifier);  // cancelled: nothing changes
+  QCOMPARE(asked, 1);
+  QCOMPARE(f.hint().left(14), QStringLiteral("Figyelt mappa:"));
+  answer = Example("fordulo-112.html");
+  QTest::keyClick(&f.window, Qt::Key_O, Qt::ControlModifier);
+  QCOMPARE(asked, 2);
+  QCOMPARE(f.counter(), QStringLiteral("1/4"));
+  QCOMPARE(f.hint(), kIdleHintText);
+}
+
+void FolderWatchTest::contextMenuOffersOpenWatchAndCopy() {
+  Fixture f;
+  QVERIFY(QTest::qWaitForWindowExposed(&f.window));
+  QStringList items;
+  QTimer::singleShot(100, &f.window, [&] {
+    auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+    if (menu == nullptr) return;
+    for (const QAction* action : menu->actions())
+      items << action->text() + QLatin1Char('|') + action->shortcut().toString();
+    menu->close();
+  });
+  QContextMenuEvent event(QContextMenuEvent::Mouse, QPoint(20, 20), f.window.mapToGlobal(QPoint(20, 20)));
+  QCoreApplication::sendEvent(&f.window, &event);
+  QCOMPARE(items, (QStringList{QStringLiteral("Megnyitás…|Ctrl+O"), QStringLiteral("Mappa figyelése…|"),
+                               QStringLiteral("Megoldás másolása|Ctrl+C")}));
+}
+
+}  // namespace talvorix
+
+QTEST_MAIN(talvorix::FolderWatchTest)
+#include "folder_watch_test.moc"
