@@ -1,11 +1,13 @@
 // talvorix-cli: prints the riddles of turn reports with their answers.
 
 #include <cstdio>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "cli/output.h"
+#include "cli/watch.h"
 #include "core/cp1250.h"
 #include "core/notices.h"
 #include "core/version.h"
@@ -19,9 +21,13 @@ constexpr int kExitUsage = 64;
 
 constexpr std::string_view kUsage =
     "Usage: talvorix-cli [--json] REPORT...\n"
+    "       talvorix-cli [--json] [--once] --watch FOLDER\n"
     "Finds the Hall and hermit riddles in saved turn reports and prints each with its answer.\n"
     "\n"
     "  --json     one JSON object per report and line: path, count, records (text, answer, title)\n"
+    "  --watch    print the folder's newest report (.htm, .html), then each report saved\n"
+    "             into it, once its save has finished; until interrupted\n"
+    "  --once     with --watch: print one report (waiting for the first if there is none) and exit\n"
     "  --help     show this help\n"
     "  --version  show the version\n"
     "  --         treat every later argument as a report path\n"
@@ -34,6 +40,8 @@ void Print(std::FILE* stream, std::string_view text) { std::fwrite(text.data(), 
 
 int main(int argc, char** argv) {
   bool json = false;
+  bool once = false;
+  std::optional<std::string> watched;
   bool optionsDone = false;
   std::vector<std::string> reports;
   for (int i = 1; i < argc; ++i) {
@@ -43,6 +51,15 @@ int main(int argc, char** argv) {
         optionsDone = true;
       } else if (arg == "--json") {
         json = true;
+      } else if (arg == "--once") {
+        once = true;
+      } else if (arg == "--watch") {
+        if (i + 1 >= argc || watched) {
+          Print(stderr, "talvorix-cli: --watch takes one folder\n\n");
+          Print(stderr, kUsage);
+          return kExitUsage;
+        }
+        watched = argv[++i];
       } else if (arg == "--help") {
         Print(stdout, kUsage);
         return kExitOk;
@@ -57,6 +74,14 @@ int main(int argc, char** argv) {
       continue;
     }
     reports.emplace_back(arg);
+  }
+  if (watched || once) {
+    if (!watched || !reports.empty()) {
+      Print(stderr, "talvorix-cli: --once goes with --watch, and --watch with no report\n\n");
+      Print(stderr, kUsage);
+      return kExitUsage;
+    }
+    return talvorix::WatchFolderAndPrint(*watched, {.json = json, .once = once});
   }
   if (reports.empty()) {
     Print(stderr, "talvorix-cli: no report given\n\n");
