@@ -24,13 +24,6 @@ constexpr std::size_t kDetectBlock = 1 << 16;
 
 constexpr bool IsBlank(char32_t unit) { return unit == ' ' || unit == '\t' || unit == '\r' || unit == '\n'; }
 
-/// Whether eight bytes are all below 0x80.
-bool AllAscii(const unsigned char* bytes) {
-  uint64_t word = 0;
-  std::memcpy(&word, bytes, sizeof word);
-  return (word & 0x8080808080808080u) == 0;
-}
-
 }  // namespace
 
 BreakTagMatcher::Step BreakTagMatcher::Take(char32_t unit) {
@@ -145,8 +138,11 @@ void SavedPageDetector::CheckUtf8(std::string_view text) {
     partialSize_ = 0;
   }
   while (i < n) {
-    while (i + 8 <= n && AllAscii(bytes + i)) i += 8;
-    if (i == n) break;
+    if (i + 8 <= n) {
+      const std::size_t plain = PlainAsciiPrefix(bytes + i, false);
+      i += plain;
+      if (plain == 8) continue;
+    }
     if (bytes[i] < 0x80) {
       ++i;
       continue;
@@ -172,6 +168,11 @@ void SavedPageDetector::FindTagsInBytes(std::string_view text) {
     if (tags_.Idle()) {
       i = text.find('<', i);
       if (i == std::string_view::npos) return;
+      // Most tags are not line breaks: a "<" whose next byte is no "b" goes by at once.
+      if (i + 1 < text.size() && (text[i + 1] | 0x20) != 'b') {
+        ++i;
+        continue;
+      }
     }
     TakeUnit(static_cast<unsigned char>(text[i++]));
     if (gameSpelling_) return;

@@ -15,24 +15,6 @@ constexpr std::size_t kAheadSize = 1 << 12;
 constexpr std::size_t kLongestCharacter = 4;
 constexpr std::string_view kGameBreak = "<BR>";
 
-uint64_t Word(const unsigned char* bytes) {
-  uint64_t word = 0;
-  std::memcpy(&word, bytes, sizeof word);
-  return word;
-}
-
-constexpr uint64_t kHighBits = 0x8080808080808080u;
-constexpr uint64_t kOnes = 0x0101010101010101u;
-
-/// Whether eight bytes are all below 0x80.
-bool AllAscii(uint64_t word) { return (word & kHighBits) == 0; }
-
-/// Whether one of eight bytes is a "<".
-bool HoldsOpening(uint64_t word) {
-  const uint64_t x = word ^ (kOnes * '<');
-  return ((x - kOnes) & ~x & kHighBits) != 0;
-}
-
 /// A decoded character's Windows-1250 byte; "?" for a character the code page lacks
 /// and for a part of the text that is no character.
 char Cp1250Char(const DecodedCharacter& c) {
@@ -104,15 +86,15 @@ std::size_t SavedPageReader::TakeBytes(char* out, std::size_t room) {
 std::size_t SavedPageReader::TakeUtf8(char* out, std::size_t room) {
   std::size_t written = 0;
   while (written < room && pos_ < end_) {
-    // Runs of ASCII go over eight bytes at a time; a "<" stops them only when tags are respelt.
-    while (written + 8 <= room && pos_ + 8 <= end_) {
-      const uint64_t word = Word(block_.data() + pos_);
-      if (!AllAscii(word) || (form_.respellBreaks && HoldsOpening(word))) break;
-      std::memcpy(out + written, &word, sizeof word);
-      written += 8;
-      pos_ += 8;
+    // Runs of ASCII go over eight bytes at a time; a "<" stops them only when tags are
+    // respelt. All eight are copied: what follows the run is written over next.
+    if (written + 8 <= room && pos_ + 8 <= end_) {
+      const std::size_t plain = PlainAsciiPrefix(block_.data() + pos_, form_.respellBreaks);
+      std::memcpy(out + written, block_.data() + pos_, 8);
+      written += plain;
+      pos_ += plain;
+      if (plain == 8) continue;
     }
-    if (written == room || pos_ == end_) break;
     const unsigned char byte = block_[pos_];
     if (byte == '<' && form_.respellBreaks) {
       written += TakeOpening(out + written, 1);
@@ -152,7 +134,9 @@ std::size_t SavedPageReader::TakeUtf16(char* out, std::size_t room) {
 }
 
 std::size_t SavedPageReader::TakeOpening(char* out, std::size_t width) {
-  const uint64_t tag = TagLength(blockOffset_ + pos_, width);
+  // Most tags are not line breaks: a "<" whose next byte is no "b" needs no look-ahead.
+  const bool noBreak = width == 1 && pos_ + 1 < end_ && (block_[pos_ + 1] | 0x20) != 'b';
+  const uint64_t tag = noBreak ? 0 : TagLength(blockOffset_ + pos_, width);
   if (tag == 0) {
     *out = '<';
     pos_ += width;
@@ -165,9 +149,10 @@ std::size_t SavedPageReader::TakeOpening(char* out, std::size_t width) {
 
 uint64_t SavedPageReader::TagLength(uint64_t offset, std::size_t width) {
   BreakTagMatcher matcher;
-  uint64_t at = offset;
+  uint64_t at = offset;  // never before the block: the "<" is in it
   for (;;) {
-    const long unit = UnitAt(at, width);
+    const uint64_t inBlock = at - blockOffset_;
+    const long unit = inBlock + width <= end_ && width == 1 ? long{block_[inBlock]} : UnitAt(at, width);
     if (unit < 0) return 0;
     // A second "<" starts a tag of its own: this one opened none.
     if (at > offset && unit == '<') return 0;
