@@ -1,14 +1,20 @@
 // Scan throughput on the sample report and on large ordinary and hostile reports. Each
 // large shape runs at two sizes, the second twice the first, so the ratio of their
-// times shows whether the scan stays linear.
+// times shows whether the scan stays linear. The saved-page figures scan one 100 MB
+// report from files, as the game sends it and as browsers and editors save it.
 
 #include <benchmark/benchmark.h>
 
+#include <unistd.h>
+
+#include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <string>
+#include <string_view>
 
 #include "bench/hostile_reports.h"
+#include "core/cp1250.h"
 #include "scanner/scan_turn_report.h"
 
 namespace talvorix::bench {
@@ -59,6 +65,82 @@ void BM_ScanNulRun(benchmark::State& state) {
   RunScan(state, NulRunReport(static_cast<std::size_t>(state.range(0)) << 20));
 }
 BENCHMARK(BM_ScanNulRun)->Arg(50)->Arg(100)->Unit(benchmark::kMillisecond);
+
+/// The forms of one saved report.
+enum class SavedForm { kWindows1250, kUtf8, kUtf8LowerCaseTags, kUtf16Le };
+
+std::string Respelt(std::string text, std::string_view from, std::string_view to) {
+  for (std::size_t at = 0; (at = text.find(from, at)) != std::string::npos; at += to.size()) text.replace(at, from.size(), to);
+  return text;
+}
+
+std::string Utf16Le(std::string_view utf8Text) {
+  std::string bytes = "\xFF\xFE";
+  bytes.reserve(2 + 2 * utf8Text.size());
+  for (std::size_t i = 0; i < utf8Text.size();) {
+    const auto lead = static_cast<unsigned char>(utf8Text[i]);
+    char32_t unit = lead;
+    std::size_t length = 1;
+    if (lead >= 0xE0) {  // the ordinary report's characters are all below U+10000
+      unit = ((lead & 0x0Fu) << 12) | ((utf8Text[i + 1] & 0x3Fu) << 6) | (utf8Text[i + 2] & 0x3Fu);
+      length = 3;
+    } else if (lead >= 0xC0) {
+      unit = ((lead & 0x1Fu) << 6) | (utf8Text[i + 1] & 0x3Fu);
+      length = 2;
+    }
+    bytes.push_back(static_cast<char>(unit & 0xFF));
+    bytes.push_back(static_cast<char>(unit >> 8));
+    i += length;
+  }
+  return bytes;
+}
+
+/// The 100 MB ordinary report in `form`, written to a file once per run of the program.
+const std::string& SavedReportFile(SavedForm form) {
+  struct Files {
+    std::filesystem::path dir =
+        std::filesystem::temp_directory_path() / ("talvorix-bench-" + std::to_string(::getpid()));
+    std::string paths[4];
+    ~Files() {
+      std::error_code ignored;
+      std::filesystem::remove_all(dir, ignored);
+    }
+  };
+  static Files files;
+  std::string& path = files.paths[static_cast<int>(form)];
+  if (!path.empty()) return path;
+  const std::string report = OrdinaryReport(std::size_t{100} << 20);
+  std::string bytes;
+  switch (form) {
+    case SavedForm::kWindows1250: bytes = report; break;
+    case SavedForm::kUtf8: bytes = Cp1250ToUtf8(report); break;
+    case SavedForm::kUtf8LowerCaseTags: bytes = Cp1250ToUtf8(Respelt(report, "<BR>", "<br>")); break;
+    case SavedForm::kUtf16Le: bytes = Utf16Le(Cp1250ToUtf8(report)); break;
+  }
+  std::filesystem::create_directories(files.dir);
+  path = (files.dir / ("report-" + std::to_string(static_cast<int>(form)) + ".html")).string();
+  std::ofstream(path, std::ios::binary).write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+  return path;
+}
+
+/// Scans the report file as the CLI and the dialogs do. Bytes per second count the
+/// file's bytes, so the times, not the rates, compare the forms.
+void BM_ScanSavedReport(benchmark::State& state) {
+  const std::string& path = SavedReportFile(static_cast<SavedForm>(state.range(0)));
+  for (auto _ : state) {
+    ResultTable table;
+    benchmark::DoNotOptimize(ScanTurnReport(path, &table));
+  }
+  state.SetBytesProcessed(static_cast<int64_t>(state.iterations()) *
+                          static_cast<int64_t>(std::filesystem::file_size(path)));
+}
+BENCHMARK(BM_ScanSavedReport)
+    ->ArgName("form")
+    ->Arg(static_cast<int>(SavedForm::kWindows1250))
+    ->Arg(static_cast<int>(SavedForm::kUtf8))
+    ->Arg(static_cast<int>(SavedForm::kUtf8LowerCaseTags))
+    ->Arg(static_cast<int>(SavedForm::kUtf16Le))
+    ->Unit(benchmark::kMillisecond);
 
 }  // namespace
 }  // namespace talvorix::bench
