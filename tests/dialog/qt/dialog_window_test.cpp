@@ -99,6 +99,8 @@ class DialogWindowTest : public QObject {
   void secondProgramTakesOverWhenTheFirstDies();
   void stoppedDialogNeitherHangsSendersNorNewDialogs();
   void escapeLeavesTheDialogOpen();
+  void browserSavedPageShowsTheFirstRecordOfTheOriginal_data();
+  void browserSavedPageShowsTheFirstRecordOfTheOriginal();
   // Leaves the application's event loops ended: keep it last.
   void closeEndsWithResultOne();
 };
@@ -513,6 +515,95 @@ void DialogWindowTest::escapeLeavesTheDialogOpen() {
   QTest::keyClick(f.window.findChild<QPushButton*>(QStringLiteral("next")), Qt::Key_Escape);
   QVERIFY(f.window.isVisible());
   QVERIFY(!f.ended);
+}
+
+namespace {
+
+/// A page of `report` as Chromium saved it (tests/scanner/saved_pages/saved/), in `form`.
+QString SavedPage(const char* report, const char* form) {
+  return QStringLiteral(TALVORIX_SOURCE_DIR "/tests/scanner/saved_pages/saved/") + QString::fromLatin1(report) +
+         QLatin1Char('.') + QString::fromLatin1(form) + QStringLiteral(".html");
+}
+
+/// The way a report comes into the dialog.
+enum class WayIn { kCommandLine, kDrop, kHandOver };
+
+/// What the window shows once `path` has come in the way given; a window that started
+/// on fordulo-114.html for a drop or a hand-over, so that the new records must replace it.
+std::optional<Shown> ShownAfter(WayIn way, const QString& path) {
+  if (way == WayIn::kCommandLine) {
+    Fixture f(path.toStdString());
+    return Read(f.window);
+  }
+  if (way == WayIn::kDrop) {
+    Fixture f(ExamplePath("fordulo-114.html"));
+    QMimeData mime;
+    mime.setUrls({QUrl::fromLocalFile(path)});
+    QDragEnterEvent enter(QPoint(20, 20), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(&f.window, &enter);
+    QDropEvent drop(QPointF(20, 20), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(&f.window, &drop);
+    return Read(f.window);
+  }
+  QTemporaryDir runtime;
+  qputenv("XDG_RUNTIME_DIR", QFile::encodeName(runtime.path()));
+  LocalPathBlock block;
+  DialogWindow window(block, ExamplePath("fordulo-114.html"), [](int) {});
+  HandoverWatcher watcher(window, block, RendezvousCandidates(CurrentEnvironment()));
+  qunsetenv("XDG_RUNTIME_DIR");
+  QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+  env.insert(QStringLiteral("XDG_RUNTIME_DIR"), runtime.path());
+  const QString before = Read(window).text;
+  QProcess send;
+  send.setProcessEnvironment(env);
+  send.start(QStringLiteral(TALVORIX_SEND), {path});
+  // The sender waits for the dialog's confirmation, so the event loop must run; the
+  // dialog loads the path after it has confirmed it.
+  QElapsedTimer clock;
+  clock.start();
+  while ((send.state() != QProcess::NotRunning || Read(window).text == before) && clock.elapsed() < 10000)
+    QTest::qWait(5);
+  if (send.state() != QProcess::NotRunning || send.exitCode() != 0) return std::nullopt;
+  return Read(window);
+}
+
+}  // namespace
+
+// A page saved by a browser comes in by every way the dialog has and shows what the
+// report the game sent shows: text, answer, title and counter.
+void DialogWindowTest::browserSavedPageShowsTheFirstRecordOfTheOriginal_data() {
+  QTest::addColumn<int>("way");
+  QTest::addColumn<QString>("page");
+  QTest::addColumn<QString>("original");
+  const struct {
+    const char* name;
+    WayIn way;
+  } kWays[] = {{"command line", WayIn::kCommandLine}, {"drop", WayIn::kDrop}, {"hand-over", WayIn::kHandOver}};
+  for (const auto& way : kWays) {
+    for (const char* report : {"fordulo-112", "fordulo-113"}) {
+      QTest::addRow("%s, %s in UTF-8", way.name, report)
+          << static_cast<int>(way.way) << SavedPage(report, "utf8") << Example((std::string(report) + ".html").c_str());
+    }
+  }
+  QTest::addRow("command line, UTF-16LE") << static_cast<int>(WayIn::kCommandLine)
+                                          << SavedPage("fordulo-112", "utf16le") << Example("fordulo-112.html");
+  QTest::addRow("drop, Windows-1250 with <br>") << static_cast<int>(WayIn::kDrop)
+                                                << SavedPage("fordulo-113", "cp1250") << Example("fordulo-113.html");
+}
+
+void DialogWindowTest::browserSavedPageShowsTheFirstRecordOfTheOriginal() {
+  QFETCH(int, way);
+  QFETCH(QString, page);
+  QFETCH(QString, original);
+  Fixture fromGame(original.toStdString());
+  const Shown want = Read(fromGame.window);
+  QVERIFY(!want.answer.isEmpty());
+  const std::optional<Shown> got = ShownAfter(static_cast<WayIn>(way), page);
+  QVERIFY2(got.has_value(), "the hand-over did not go through");
+  QCOMPARE(got->text, want.text);
+  QCOMPARE(got->answer, want.answer);
+  QCOMPARE(got->title, want.title);
+  QCOMPARE(got->counter, want.counter);
 }
 
 void DialogWindowTest::closeEndsWithResultOne() {
