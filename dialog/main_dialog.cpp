@@ -173,9 +173,11 @@ void MainDialog::OnSharedPath() {
   TakePath(std::string(SharedBlockPath(*block)));
 }
 
-void MainDialog::OnOpenFile(const std::string& path) {
+void MainDialog::OnOpenFile(const std::string& path) { OnOpenFile(ScanPath(path)); }
+
+void MainDialog::OnOpenFile(const ReportScan& scan) {
   StopWatching();
-  LoadAndShow(ScanPath(path));
+  LoadAndShow(scan);
 }
 
 void MainDialog::OnWatchFolder(const std::string& path) {

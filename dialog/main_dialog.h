@@ -62,6 +62,8 @@ class MainDialog {
   void OnClose();
   /// The user chose a report to open (Ctrl+O); it loads as a dropped one.
   void OnOpenFile(const std::string& path);
+  /// The user chose a report to open; `scan` reads it.
+  void OnOpenFile(const ReportScan& scan);
   /// The user chose a folder to watch.
   void OnWatchFolder(const std::string& path);
   /// The watched folder changed, or the wait that FolderSource::WakeIn asked for ended.

@@ -2,7 +2,9 @@
 // file only turns window messages into its calls.
 
 #include <windows.h>
+#include <commdlg.h>
 #include <shellapi.h>
+#include <shlobj.h>
 
 #include <memory>
 #include <string>
@@ -11,24 +13,150 @@
 #include "dialog/dialog_template.h"
 #include "dialog/handover.h"
 #include "dialog/main_dialog.h"
+#include "dialog/win32/win32_folder_source.h"
 #include "dialog/win32/win32_view.h"
 
 namespace talvorix {
 namespace {
 
+/// The context menu's commands.
+enum MenuCommand : UINT { kOpenCommand = 1, kWatchCommand, kCopyCommand };
+
 /// Everything the dialog keeps for the whole run.
 struct App {
   Win32DialogView view;
+  Win32FolderSource folders;
   std::unique_ptr<SharedPathBlock> sharedBlock = MakeSharedPathBlock();
   MainDialog dialog;
+  HWND window = nullptr;
 
-  explicit App(std::string commandLinePath) : dialog(view, *sharedBlock, std::move(commandLinePath)) {}
+  explicit App(std::string commandLinePath)
+      : dialog(view, *sharedBlock, std::move(commandLinePath), &folders) {}
 };
+
+/// The dialog of this thread, for the keyboard filter, which has no other way to it.
+App* keyboardApp = nullptr;
+
+/// A UTF-16 name in the system's code page; empty when a character has no 8-bit form.
+std::string NarrowPath(const std::wstring& wide) {
+  if (wide.empty()) return {};
+  BOOL lossy = FALSE;
+  const int length =
+      WideCharToMultiByte(CP_ACP, 0, wide.data(), static_cast<int>(wide.size()), nullptr, 0, nullptr, &lossy);
+  if (length <= 0 || lossy) return {};
+  std::string narrow(static_cast<std::size_t>(length), '\0');
+  WideCharToMultiByte(CP_ACP, 0, wide.data(), static_cast<int>(wide.size()), narrow.data(), length, nullptr, nullptr);
+  return narrow;
+}
+
+bool IsWideFolder(const std::wstring& name) {
+  const DWORD attributes = GetFileAttributesW(name.c_str());
+  return !name.empty() && attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+}
+
+ReportScan WideScan(std::wstring name) {
+  return [name = std::move(name)](ResultTable* table) { return ScanWideNamedReport(name, table, kDialogReportLimit); };
+}
 
 void OnDropFiles(App* app, HDROP drop) {
   const std::wstring name = FirstDroppedFile(drop);
   DragFinish(drop);
-  app->dialog.OnDrop([&name](ResultTable* table) { return ScanWideNamedReport(name, table, kDialogReportLimit); });
+  // A folder is watched through its 8-bit name; one without such a name cannot be.
+  if (IsWideFolder(name)) {
+    app->dialog.OnDrop(NarrowPath(name));
+    return;
+  }
+  app->dialog.OnDrop(WideScan(name));
+}
+
+/// Ctrl+O: the system's file chooser, reports first, every file as the second choice.
+void OpenReport(App* app) {
+  // Pairs of a shown name and a pattern, each ending in a NUL; c_str() adds the last NUL.
+  std::wstring filter = ControlTextFromCp1250(kReportFilterName) + L" (*.htm;*.html)";
+  filter += L'\0';
+  filter += L"*.htm;*.html";
+  filter += L'\0';
+  filter += ControlTextFromCp1250(kAllFilesFilterName) + L" (*.*)";
+  filter += L'\0';
+  filter += L"*.*";
+  filter += L'\0';
+  const std::wstring title = ControlTextFromCp1250(kOpenMenuItem);
+  std::wstring name(MAX_PATH * 4, L'\0');
+  OPENFILENAMEW chooser{};
+  chooser.lStructSize = sizeof chooser;
+  chooser.hwndOwner = app->window;
+  chooser.lpstrFilter = filter.c_str();
+  chooser.nFilterIndex = 1;
+  chooser.lpstrFile = name.data();
+  chooser.nMaxFile = static_cast<DWORD>(name.size());
+  chooser.lpstrTitle = title.c_str();
+  chooser.Flags = OFN_FILEMUSTEXIST | OFN_PATHMUSTEXIST | OFN_HIDEREADONLY | OFN_EXPLORER;
+  if (!GetOpenFileNameW(&chooser)) return;
+  name.resize(wcsnlen(name.c_str(), name.size()));
+  app->dialog.OnOpenFile(WideScan(name));
+}
+
+/// "Mappa figyelése…": the system's folder chooser.
+void WatchFolder(App* app) {
+  const std::wstring title = ControlTextFromCp1250(kWatchMenuItem);
+  BROWSEINFOW browse{};
+  browse.hwndOwner = app->window;
+  browse.lpszTitle = title.c_str();
+  browse.ulFlags = BIF_RETURNONLYFSDIRS | BIF_NEWDIALOGSTYLE;
+  PIDLIST_ABSOLUTE chosen = SHBrowseForFolderW(&browse);
+  if (chosen == nullptr) return;
+  std::wstring folder(MAX_PATH, L'\0');
+  const bool named = SHGetPathFromIDListW(chosen, folder.data());
+  ILFree(chosen);
+  if (!named) return;
+  folder.resize(wcsnlen(folder.c_str(), folder.size()));
+  const std::string narrow = NarrowPath(folder);
+  if (!narrow.empty()) app->dialog.OnWatchFolder(narrow);
+}
+
+void OnMenuCommand(App* app, UINT command) {
+  switch (command) {
+    case kOpenCommand:  OpenReport(app); break;
+    case kWatchCommand: WatchFolder(app); break;
+    case kCopyCommand:  app->dialog.OnCopy(); break;
+    default:            break;
+  }
+}
+
+/// A right-click anywhere on the dialog (or Shift+F10): open, watch a folder, copy.
+void OnContextMenu(App* app, LPARAM where) {
+  POINT at{static_cast<short>(LOWORD(where)), static_cast<short>(HIWORD(where))};
+  if (where == static_cast<LPARAM>(-1)) {
+    at = {0, 0};
+    ClientToScreen(app->window, &at);
+  }
+  const HMENU menu = CreatePopupMenu();
+  if (menu == nullptr) return;
+  AppendMenuW(menu, MF_STRING, kOpenCommand, (ControlTextFromCp1250(kOpenMenuItem) + L"\tCtrl+O").c_str());
+  AppendMenuW(menu, MF_STRING, kWatchCommand, ControlTextFromCp1250(kWatchMenuItem).c_str());
+  AppendMenuW(menu, MF_STRING, kCopyCommand, (ControlTextFromCp1250(kCopyMenuItem) + L"\tCtrl+C").c_str());
+  const UINT command = static_cast<UINT>(
+      TrackPopupMenu(menu, TPM_RETURNCMD | TPM_RIGHTBUTTON | TPM_NONOTIFY, at.x, at.y, 0, app->window, nullptr));
+  DestroyMenu(menu);
+  OnMenuCommand(app, command);
+}
+
+/// Ctrl+O and Ctrl+C, whichever control has the focus: the dialog's own message loop
+/// passes every message through this filter first.
+LRESULT CALLBACK KeyboardFilter(int code, WPARAM wp, LPARAM lp) {
+  const MSG* message = reinterpret_cast<const MSG*>(lp);
+  if (code == MSGF_DIALOGBOX && keyboardApp != nullptr && message != nullptr && message->message == WM_KEYDOWN &&
+      (GetKeyState(VK_CONTROL) & 0x8000) != 0 && (GetKeyState(VK_MENU) & 0x8000) == 0) {
+    if (message->wParam == 'O') {
+      OpenReport(keyboardApp);
+      return 1;
+    }
+    if (message->wParam == 'C') {
+      keyboardApp->dialog.OnCopy();
+      return 1;
+    }
+  }
+  return CallNextHookEx(nullptr, code, wp, lp);
 }
 
 /// Only a click on one of the two buttons pages: its id with the notification
@@ -43,7 +171,9 @@ void OnCommand(App* app, WPARAM command) {
 }
 
 void OnInitDialog(App* app, HWND dialog) {
+  app->window = dialog;
   app->view.Attach(dialog);
+  app->folders.Attach(dialog);
   // The title bar and the task list show the program's icon, at their own sizes.
   for (const auto& [which, metric] : {std::pair{ICON_BIG, SM_CXICON}, std::pair{ICON_SMALL, SM_CXSMICON}}) {
     const int size = GetSystemMetrics(metric);
@@ -66,6 +196,8 @@ INT_PTR CALLBACK DialogProc(HWND dialog, UINT message, WPARAM wp, LPARAM lp) {
     case WM_DROPFILES:           OnDropFiles(app, reinterpret_cast<HDROP>(wp)); return TRUE;
     case kLoadSharedPathMessage: app->dialog.OnSharedPath(); return TRUE;
     case WM_COMMAND:             OnCommand(app, wp); return TRUE;
+    case WM_TIMER:               if (wp == kFolderTimer) app->dialog.OnFolderChanged(); return TRUE;
+    case WM_CONTEXTMENU:         OnContextMenu(app, lp); return TRUE;
     case WM_CLOSE:               app->dialog.OnClose(); return TRUE;
     default:                     return FALSE;
   }
@@ -77,7 +209,10 @@ INT_PTR CALLBACK DialogProc(HWND dialog, UINT message, WPARAM wp, LPARAM lp) {
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
   const std::string_view tail = talvorix::CommandLineTail(GetCommandLineA());
   talvorix::App app{std::string(talvorix::CommandLinePath(tail))};
+  talvorix::keyboardApp = &app;
+  const HHOOK filter = SetWindowsHookExW(WH_MSGFILTER, talvorix::KeyboardFilter, nullptr, GetCurrentThreadId());
   DialogBoxParamA(instance, MAKEINTRESOURCEA(talvorix::kDialogResource), nullptr, talvorix::DialogProc,
                   reinterpret_cast<LPARAM>(&app));
+  if (filter != nullptr) UnhookWindowsHookEx(filter);
   return 1;
 }

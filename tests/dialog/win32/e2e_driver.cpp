@@ -17,6 +17,7 @@
 
 #include "dialog/dialog_template.h"
 #include "tests/dialog/win32/e2e_support.h"
+#include "tests/dialog/win32/folder_watch_tests.h"
 #include "tests/dialog/win32/handover_tests.h"
 
 namespace talvorix::e2e {
@@ -102,10 +103,13 @@ void CommandLinePaths() {
   };
   const std::wstring blank = Join(g_scratch, L"report with blanks.html");
   CopyFileW(Example("fordulo-113.html").c_str(), blank.c_str(), FALSE);
+  const std::wstring emptyFolder = Join(g_scratch, L"ures mappa");
+  CreateDirectoryW(emptyFolder.c_str(), nullptr);
   const std::vector<Case> cases = {
       {"no path", L"", kTemplateTexts},
       {"a missing file", Join(g_scratch, L"nincs-ilyen.html"), kNoSuchFile},
-      {"a folder", g_examples, kNoSuchFile},
+      // A folder is watched; with no report in it yet, the dialog says so.
+      {"an empty folder", L"\"" + emptyFolder + L"\"", {"", "Még nincs forduló ebben a mappában", " Feladvány ", ""}},
       {"a quoted path with blanks", L"\"" + blank + L"\"", Record("fordulo-113.html", 1)},
       {"blanks before the path", L"   " + Example("fordulo-114.html"), Record("fordulo-114.html", 1)},
   };
@@ -179,10 +183,15 @@ void DropLoadsFirstFile() {
   ExpectShown("paging a dropped report", Record("fordulo-113.html", 2), dialog);
   Drop(dialog, dialog.process(), {unusual});
   ExpectShown("a name outside the system code page", Record("fordulo-112.html", 1), dialog);
-  Drop(dialog, dialog.process(), {g_examples});
-  ExpectShown("a dropped folder", kNoSuchFile, dialog);
+  Drop(dialog, dialog.process(), {Join(g_scratch, L"nincs.html")});
+  ExpectShown("a dropped file that is gone", kNoSuchFile, dialog);
   dialog.Click(kPreviousButton);
   ExpectShown("buttons after a failed drop", kNoSuchFile, dialog);
+  // A dropped folder is watched.
+  const std::wstring folder = Join(g_scratch, L"ures");
+  CreateDirectoryW(folder.c_str(), nullptr);
+  Drop(dialog, dialog.process(), {folder});
+  ExpectEq("a dropped empty folder", "Még nincs forduló ebben a mappában", dialog.Text(kTextControl));
 }
 
 }  // namespace
@@ -211,6 +220,8 @@ int wmain(int argc, wchar_t** argv) {
       {"ConcurrentSendersLoadEachPathOnce", ConcurrentSendersLoadEachPathOnce},
       {"SendersTakeTurns", SendersTakeTurns},
       {"ForeignWriteFailsTheSender", ForeignWriteFailsTheSender},
+      {"WatchesAFolder", WatchesAFolder},
+      {"CopyPutsTheAnswerOnTheClipboard", CopyPutsTheAnswerOnTheClipboard},
   };
   std::vector<std::string> chosen;
   for (int i = 5; i < argc; ++i) chosen.push_back(Utf8(argv[i]));

@@ -1,0 +1,133 @@
+#include "tests/dialog/win32/folder_watch_tests.h"
+
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+#include "dialog/dialog_template.h"
+#include "tests/dialog/win32/e2e_support.h"
+
+namespace talvorix::e2e {
+namespace {
+
+constexpr DWORD kSettleTimeoutMs = 2000;
+
+/// Waits until the counter shows `want`; false when it does not within the time.
+bool WaitForCounter(const Dialog& dialog, const std::string& want, DWORD limit = kSettleTimeoutMs) {
+  for (DWORD waited = 0; waited <= limit; waited += 25) {
+    if (dialog.Text(kCounterControl) == want) return true;
+    Sleep(25);
+  }
+  return false;
+}
+
+bool WriteAll(HANDLE file, const std::string& bytes) {
+  DWORD written = 0;
+  return WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) &&
+         written == bytes.size();
+}
+
+std::string ReadExample(const char* name) {
+  const HANDLE file = CreateFileW(Example(name).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return {};
+  std::string bytes(GetFileSize(file, nullptr), '\0');
+  DWORD got = 0;
+  ReadFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &got, nullptr);
+  CloseHandle(file);
+  bytes.resize(got);
+  return bytes;
+}
+
+/// Saves a sample report into the folder as a browser does: a new file, written now
+/// (CopyFileW alone would keep the sample's old modification time).
+void Save(const char* example, const std::wstring& folder, const wchar_t* name) {
+  const std::wstring path = Join(folder, name);
+  CopyFileW(Example(example).c_str(), path.c_str(), FALSE);
+  const HANDLE file = CreateFileW(path.c_str(), FILE_WRITE_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                  OPEN_EXISTING, 0, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return Fail("cannot stamp the saved report");
+  FILETIME now{};
+  GetSystemTimeAsFileTime(&now);
+  SetFileTime(file, nullptr, nullptr, &now);
+  CloseHandle(file);
+}
+
+std::wstring FreshFolder(const wchar_t* name) {
+  const std::wstring folder = Join(g_scratch, name);
+  CreateDirectoryW(folder.c_str(), nullptr);
+  return folder;
+}
+
+}  // namespace
+
+void WatchesAFolder() {
+  const std::wstring folder = FreshFolder(L"letoltesek");
+  Dialog dialog(L"\"" + folder + L"\"");
+  if (!dialog.ok()) return;
+  ExpectEq("text with no report yet", "Még nincs forduló ebben a mappában", dialog.Text(kTextControl));
+  ExpectEq("hint while watching", "Figyelt mappa: letoltesek", dialog.Text(kHintControl));
+  ExpectEq("counter with no report yet", "", dialog.Text(kCounterControl));
+
+  Save("fordulo-113.html", folder, L"elso.html");
+  ExpectTrue("a saved report appears within 2 s", WaitForCounter(dialog, "1/3"));
+  ExpectShown("the saved report's first record", Record("fordulo-113.html", 1), dialog);
+
+  Sleep(50);
+  Save("fordulo-112.html", folder, L"masodik.HTM");
+  ExpectTrue("a newer report replaces it", WaitForCounter(dialog, "1/4"));
+
+  // A save in two halves 100 ms apart: the half never shows.
+  const std::string whole = ReadExample("fordulo-113.html");
+  const HANDLE file = CreateFileW(Join(folder, L"harmadik.html").c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr,
+                                  CREATE_ALWAYS, 0, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return Fail("cannot create the half-written save");
+  ExpectTrue("first half written", WriteAll(file, whole.substr(0, whole.size() / 2)));
+  std::vector<std::string> seen = {dialog.Text(kCounterControl)};
+  for (int i = 0; i < 4; ++i) {
+    Sleep(25);
+    if (dialog.Text(kCounterControl) != seen.back()) seen.push_back(dialog.Text(kCounterControl));
+  }
+  ExpectTrue("second half written", WriteAll(file, whole.substr(whole.size() / 2)));
+  CloseHandle(file);
+  ExpectTrue("the whole save appears", WaitForCounter(dialog, "1/3"));
+  ExpectEq("nothing shown between", "1/4", seen.back());
+  ExpectEq("counter states while half written", "1", std::to_string(seen.size()));
+
+  Drop(dialog, dialog.process(), {Example("fordulo-114.html")});
+  ExpectShown("a dropped file loads", Record("fordulo-114.html", 1), dialog);
+  ExpectEq("the hint returns", "Húzd rá a fordulót", dialog.Text(kHintControl));
+  Save("fordulo-112.html", folder, L"negyedik.html");
+  ExpectTrue("the old folder is no longer watched", !WaitForCounter(dialog, "1/4", 800));
+}
+
+void CopyPutsTheAnswerOnTheClipboard() {
+  Dialog dialog(Example("fordulo-113.html"));
+  if (!dialog.ok()) return;
+  SetForegroundWindow(dialog.window());
+  Sleep(200);
+  INPUT keys[4] = {};
+  for (INPUT& key : keys) key.type = INPUT_KEYBOARD;
+  keys[0].ki.wVk = VK_CONTROL;
+  keys[1].ki.wVk = 'C';
+  keys[2].ki.wVk = 'C';
+  keys[2].ki.dwFlags = KEYEVENTF_KEYUP;
+  keys[3].ki.wVk = VK_CONTROL;
+  keys[3].ki.dwFlags = KEYEVENTF_KEYUP;
+  SendInput(4, keys, sizeof(INPUT));
+  std::string copied;
+  for (int i = 0; i < 40 && copied.empty(); ++i) {
+    Sleep(50);
+    if (!OpenClipboard(nullptr)) continue;
+    if (const HANDLE data = GetClipboardData(CF_UNICODETEXT)) {
+      if (const auto* text = static_cast<const wchar_t*>(GlobalLock(data))) {
+        copied = Utf8(text);
+        GlobalUnlock(data);
+      }
+    }
+    CloseClipboard();
+  }
+  ExpectEq("the clipboard after Ctrl+C", dialog.Text(kAnswerControl), copied);
+}
+
+}  // namespace talvorix::e2e

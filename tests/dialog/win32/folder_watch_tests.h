@@ -1,0 +1,13 @@
+// End-to-end tests of the dialog watching a real folder, and of Ctrl+C.
+#pragma once
+
+namespace talvorix::e2e {
+
+/// A folder on the command line: no report yet, then saved reports appear by
+/// themselves, a newer one replaces the shown one, a save written in two halves shows
+/// only whole, and a dropped file ends the watch.
+void WatchesAFolder();
+/// Ctrl+C puts the answer on screen on the clipboard as Unicode text.
+void CopyPutsTheAnswerOnTheClipboard();
+
+}  // namespace talvorix::e2e
