@@ -17,6 +17,11 @@ check-qt: qt
 
 screenshot-qt: qt
 	dialog/qt/screenshot.sh build-qt/dialog/qt/talvorix $(QT_SAMPLE) build-qt/screenshot-qt.png
+	# The dialog watching a download folder into which the sample was just saved.
+	rm -rf build-qt/screenshot-watch && mkdir -p build-qt/screenshot-watch/Letöltések
+	cp $(QT_SAMPLE) build-qt/screenshot-watch/Letöltések/
+	dialog/qt/screenshot.sh build-qt/dialog/qt/talvorix build-qt/screenshot-watch/Letöltések \
+	  build-qt/screenshot-qt-watch.png
 
 bench-qt: qt
 	bench/qt_startup.sh build-qt/dialog/qt/talvorix $(QT_SAMPLE)

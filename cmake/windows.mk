@@ -2,7 +2,8 @@
 #   make windows             talvorix.exe, talvorix-cli.exe, talvorix-send.exe in build-windows/
 #   make check-windows       the end-to-end tests of the dialog under Wine and Xvfb
 #                            (WINDOWS_TESTS="NAME..." runs only the tests named)
-#   make screenshot-windows  build-windows/screenshot.png of the dialog after a load
+#   make screenshot-windows  build-windows/screenshot.png of the dialog after a load, and
+#                            screenshot-watch.png of it watching a folder
 
 WINDOWS_BUILD ?= build-windows
 WINDOWS_TESTS ?=
@@ -23,6 +24,11 @@ check-windows: windows
 screenshot-windows: windows
 	@cmake/install-deps.sh $(WINE_PACKAGES) imagemagick
 	tests/dialog/win32/run.sh --screenshot $(WINDOWS_BUILD)/screenshot.png $(WINDOWS_BUILD)
+	# The dialog watching a download folder into which a sample was just saved.
+	rm -rf $(WINDOWS_BUILD)/screenshot-watch && mkdir -p $(WINDOWS_BUILD)/screenshot-watch/Letoltesek
+	cp examples/fordulo-112.html $(WINDOWS_BUILD)/screenshot-watch/Letoltesek/
+	TALVORIX_SCREENSHOT_SUBJECT=$(WINDOWS_BUILD)/screenshot-watch/Letoltesek \
+	  tests/dialog/win32/run.sh --screenshot $(WINDOWS_BUILD)/screenshot-watch.png $(WINDOWS_BUILD)
 
 clean-windows:
 	rm -rf $(WINDOWS_BUILD)

@@ -42,7 +42,9 @@ trap 'wineserver -k >/dev/null 2>&1 || true' EXIT
 
 if [ -n "$screenshot" ]; then
   # Wine's own desktop window draws the title bar, as no window manager runs here.
-  wine explorer /desktop=Talvorix,480x360 "$talvorix" "$root/examples/fordulo-112.html" >/dev/null 2>&1 &
+  # TALVORIX_SCREENSHOT_SUBJECT: what the dialog opens (a report or a folder to watch).
+  subject=$(realpath "${TALVORIX_SCREENSHOT_SUBJECT:-$root/examples/fordulo-112.html}")
+  wine explorer /desktop=Talvorix,480x360 "$talvorix" "$subject" >/dev/null 2>&1 &
   # Wait until the dialog covers the desktop's top left corner, then let it paint.
   desktop=""
   for _ in $(seq 60); do
