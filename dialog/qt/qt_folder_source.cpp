@@ -12,9 +12,11 @@ namespace talvorix {
 QtFolderSource::QtFolderSource(std::function<void()> changed, QObject* parent)
     : QObject(parent), changed_(std::move(changed)) {
   wake_.setSingleShot(true);
+  poll_.setInterval(1000);
   clock_.start();
   connect(&watcher_, &QFileSystemWatcher::directoryChanged, this, [this] { changed_(); });
   connect(&wake_, &QTimer::timeout, this, [this] { changed_(); });
+  connect(&poll_, &QTimer::timeout, this, [this] { changed_(); });
 }
 
 bool QtFolderSource::IsFolder(const std::string& path) { return IsFolderPath(path); }
@@ -25,8 +27,11 @@ int64_t QtFolderSource::NowMilliseconds() { return clock_.elapsed(); }
 
 void QtFolderSource::Watch(const std::string& folder) {
   wake_.stop();
+  poll_.stop();
   if (const QStringList watched = watcher_.directories(); !watched.isEmpty()) watcher_.removePaths(watched);
-  if (!folder.empty()) watcher_.addPath(QFile::decodeName(QByteArray::fromStdString(folder)));
+  if (folder.empty()) return;
+  watcher_.addPath(QFile::decodeName(QByteArray::fromStdString(folder)));
+  poll_.start();
 }
 
 void QtFolderSource::WakeIn(int64_t milliseconds) {

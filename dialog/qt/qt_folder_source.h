@@ -1,6 +1,7 @@
 #pragma once
 // The watched folder on Linux: std::filesystem listings, QFileSystemWatcher change
-// notifications and a single-shot timer for the wait until a save has settled.
+// notifications, a single-shot timer for the wait until a save has settled, and a look
+// once a second for what a folder's notifications leave out (a file rewritten in place).
 
 #include <QElapsedTimer>
 #include <QFileSystemWatcher>
@@ -32,6 +33,7 @@ class QtFolderSource : public QObject, public FolderSource {
   std::function<void()> changed_;
   QFileSystemWatcher watcher_;
   QTimer wake_;
+  QTimer poll_;
   QElapsedTimer clock_;
 };
 

@@ -91,10 +91,15 @@ void FolderWatchTest::savedReportsAppearByThemselves() {
   Save(f.In("Fordulo-112.HTM"), ExampleBytes("fordulo-112.html"));
   QTRY_COMPARE_WITH_TIMEOUT(f.counter(), QStringLiteral("1/4"), 2000);
 
+  // The shown report rewritten in place, which the folder's own notifications miss.
+  QTest::qWait(20);
+  Save(f.In("Fordulo-112.HTM"), ExampleBytes("fordulo-113.html"));
+  QTRY_COMPARE_WITH_TIMEOUT(f.counter(), QStringLiteral("1/3"), 2500);
+
   // The folder emptied: the last report stays.
   QVERIFY(QFile::remove(f.In("fordulo-113.html")) && QFile::remove(f.In("Fordulo-112.HTM")));
-  QTest::qWait(500);
-  QCOMPARE(f.counter(), QStringLiteral("1/4"));
+  QTest::qWait(1200);
+  QCOMPARE(f.counter(), QStringLiteral("1/3"));
 }
 
 void FolderWatchTest::aHalfWrittenSaveNeverShows() {
