@@ -4,16 +4,12 @@
 // reading a report that is not Unicode a second time changes nothing. Whether a report
 // is Unicode and which tags it holds are decided here by plain rules of their own, not
 // by the engine's detector.
-#include <algorithm>
 #include <cstdint>
-#include <span>
 #include <string>
 #include <string_view>
-#include <vector>
 
 #include "fuzz/fuzz_input.h"
 #include "scanner/byte_source.h"
-#include "scanner/saved_page.h"
 #include "scanner/saved_page_reader.h"
 
 using namespace talvorix;
@@ -80,38 +76,14 @@ bool HoldsOtherTagSpelling(std::string_view bytes) {
   return false;
 }
 
-/// Hands out at most `piece` bytes a read.
-class PieceBytes final : public RandomAccessBytes {
- public:
-  PieceBytes(std::string_view bytes, std::size_t piece) : bytes_(bytes), piece_(piece) {}
-  std::size_t ReadAt(uint64_t offset, std::span<char> buffer) override {
-    if (offset >= bytes_.size()) return 0;
-    return bytes_.copy(buffer.data(), std::min(piece_, buffer.size()), static_cast<std::size_t>(offset));
-  }
-
- private:
-  std::string_view bytes_;
-  std::size_t piece_;
-};
-
-std::string ReadInPieces(std::string_view bytes, std::size_t piece, std::size_t readSize) {
-  PieceBytes source(bytes, piece);
-  const SavedPageForm form = DetectSavedPage(source);
-  if (form.AsIs()) return std::string(bytes);
-  SavedPageReader reader(source, form);
-  std::string page;
-  std::vector<char> buffer(readSize);
-  while (const std::size_t got = reader.Read(buffer)) page.append(buffer.data(), got);
-  return page;
-}
-
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
   const std::string_view input = fuzz::View(data, size);
   const std::string page = NormaliseSavedPage(input);
   fuzz::Require(page.size() <= input.size());
-  fuzz::Require(ReadInPieces(input, 1 + size % 5, 1 + size % 3) == page);
+  MemoryBytes inPieces(input, 1 + size % 5);
+  fuzz::Require(NormaliseSavedPage(inPieces, 1 + size % 3) == page);
 
   const bool unicode = StartsWithByteOrderMark(input) || IsMultiByteUtf8(input);
   if (unicode) return 0;

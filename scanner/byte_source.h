@@ -1,8 +1,10 @@
 #pragma once
 // Where the line reader and the saved-page reader take their bytes from.
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
+#include <limits>
 #include <span>
 #include <string_view>
 
@@ -30,18 +32,21 @@ class RandomAccessBytes {
   virtual std::size_t ReadAt(uint64_t offset, std::span<char> buffer) = 0;
 };
 
-/// Bytes held in memory; they must outlive the reader.
+/// Bytes held in memory; they must outlive the reader. A read takes at most `piece`
+/// bytes, so that tests can cut the bytes as a slow source would.
 class MemoryBytes final : public RandomAccessBytes {
  public:
-  explicit MemoryBytes(std::string_view bytes) : bytes_(bytes) {}
+  explicit MemoryBytes(std::string_view bytes, std::size_t piece = std::numeric_limits<std::size_t>::max())
+      : bytes_(bytes), piece_(piece) {}
 
   std::size_t ReadAt(uint64_t offset, std::span<char> buffer) override {
     if (offset >= bytes_.size()) return 0;
-    return bytes_.copy(buffer.data(), buffer.size(), static_cast<std::size_t>(offset));
+    return bytes_.copy(buffer.data(), std::min(buffer.size(), piece_), static_cast<std::size_t>(offset));
   }
 
  private:
   std::string_view bytes_;
+  std::size_t piece_;
 };
 
 }  // namespace talvorix

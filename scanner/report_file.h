@@ -50,7 +50,16 @@ class ReportFile final : public ByteSource, public RandomAccessBytes {
   /// The next bytes from the start on, never beyond the size at opening. A read that a
   /// signal interrupts is repeated; a read error ends the file. ReadAt does not move
   /// where this reads next.
-  std::size_t Read(std::span<char> buffer) override;
+  std::size_t Read(std::span<char> buffer) override {
+    if (ended_ || buffer.empty()) return 0;
+    const std::size_t got = ReadAt(next_, buffer);
+    if (got == 0) {
+      ended_ = true;  // the end, or an error: either way nothing more is read
+      return 0;
+    }
+    next_ += got;
+    return got;
+  }
 
   /// The bytes from `offset` on, never beyond the size at opening; 0 also for a read
   /// error. A read that a signal interrupts is repeated.

@@ -44,17 +44,6 @@ std::optional<ReportFile> ReportFile::Open(const std::string& path) {
   return ReportFile(fd, *size);
 }
 
-std::size_t ReportFile::Read(std::span<char> buffer) {
-  if (ended_ || buffer.empty()) return 0;
-  const std::size_t got = ReadAt(next_, buffer);
-  if (got == 0) {
-    ended_ = true;  // the end, or an error: either way nothing more is read
-    return 0;
-  }
-  next_ += got;
-  return got;
-}
-
 std::size_t ReportFile::ReadAt(uint64_t offset, std::span<char> buffer) {
   std::size_t want = Allowed(offset, buffer.size());
   if (want == 0) return 0;

@@ -75,7 +75,8 @@ bool SavedPageReader::Fill(std::size_t need) {
 std::size_t SavedPageReader::TakeBytes(char* out, std::size_t room) {
   const std::size_t n = std::min(end_ - pos_, room);
   const unsigned char* from = block_.data() + pos_;
-  const auto* opening = static_cast<const unsigned char*>(std::memchr(from, '<', n));
+  const auto* opening =
+      form_.respellBreaks ? static_cast<const unsigned char*>(std::memchr(from, '<', n)) : nullptr;
   const std::size_t run = opening == nullptr ? n : static_cast<std::size_t>(opening - from);
   std::memcpy(out, from, run);
   pos_ += run;
@@ -190,16 +191,17 @@ void SavedPageReader::Skip(uint64_t count) {
   end_ = 0;
 }
 
+std::string NormaliseSavedPage(RandomAccessBytes& bytes, std::size_t readSize) {
+  SavedPageReader reader(bytes, DetectSavedPage(bytes));
+  std::string page;
+  std::vector<char> buffer(readSize);
+  while (const std::size_t got = reader.Read(buffer)) page.append(buffer.data(), got);
+  return page;
+}
+
 std::string NormaliseSavedPage(std::string_view bytes) {
   MemoryBytes source(bytes);
-  const SavedPageForm form = DetectSavedPage(source);
-  if (form.AsIs()) return std::string(bytes);
-  SavedPageReader reader(source, form);
-  std::string page;
-  page.reserve(bytes.size());
-  std::vector<char> block(kBlockSize);
-  while (const std::size_t got = reader.Read(block)) page.append(block.data(), got);
-  return page;
+  return NormaliseSavedPage(source);
 }
 
 }  // namespace talvorix

@@ -58,7 +58,11 @@ class SavedPageReader final : public ByteSource {
   std::size_t aheadSize_ = 0;
 };
 
-/// The whole report held in memory, in the game's form (tests, fuzzing).
+/// The whole report in the game's form, handed out by the reader in reads of
+/// `readSize` bytes (tests, fuzzing).
+std::string NormaliseSavedPage(RandomAccessBytes& bytes, std::size_t readSize = std::size_t{1} << 16);
+
+/// The whole report held in memory, in the game's form.
 std::string NormaliseSavedPage(std::string_view bytes);
 
 }  // namespace talvorix
