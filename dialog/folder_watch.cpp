@@ -64,8 +64,10 @@ std::optional<FolderEntry> ReportSettler::Look(const std::vector<FolderEntry>& l
                                                int64_t* wakeIn) {
   *wakeIn = 0;
   const FolderEntry* newest = NewestReport(listing);
-  // An emptied folder leaves the last report on screen.
-  if (newest == nullptr || (shown_ && *newest == *shown_)) {
+  // An emptied folder leaves the last report on screen, and a report older than the
+  // one on screen (left when a newer one was removed) never takes its place.
+  const bool older = shown_ && newest != nullptr && newest->name != shown_->name && newest->modified < shown_->modified;
+  if (newest == nullptr || older || (shown_ && *newest == *shown_)) {
     awaited_.reset();
     return std::nullopt;
   }

@@ -57,8 +57,8 @@ std::string_view LastPathComponent(std::string_view path);
 std::string PathInFolder(std::string_view folder, std::string_view name);
 
 /// Decides, look by look, when the newest report of a watched folder is to be loaded:
-/// once it differs from the one shown and its size and time have held for
-/// kStableMilliseconds.
+/// once it differs from the one shown, is not older than it (unless it is the same
+/// file rewritten), and its size and time have held for kStableMilliseconds.
 class ReportSettler {
  public:
   /// Forgets the shown and the awaited report.

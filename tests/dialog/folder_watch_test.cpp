@@ -181,7 +181,8 @@ TEST(FolderWatch, ReportsLoadOnceSettled) {
       {"an older report arriving changes nothing", {b}, {{{b, a}, 0, 2, 1}, {{b, a}, 1000, 2, 1}}},
       {"a new non-report is ignored", {a}, {{{a, {"notes.txt", 5, 9}}, 1000, 1, 1}}},
       {"an emptied folder keeps the last report", {a}, {{{}, 0, 1, 1}, {{}, 1000, 1, 1}}},
-      {"a report removed lets an older one back only when it changes", {a, b}, {{{a}, 0, 2, 1}, {{a}, 300, 1, 2}}},
+      {"a removed report does not bring back an older one", {a, b}, {{{a}, 0, 2, 1}, {{a}, 300, 2, 1}}},
+      {"an older report rewritten now loads", {a, b}, {{{{"a.html", 20, 9}, b}, 0, 2, 1}, {{{"a.html", 20, 9}, b}, 300, 1, 2}}},
   };
   for (const Case& c : kCases) {
     SCOPED_TRACE(c.name);
