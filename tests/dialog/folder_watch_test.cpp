@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <array>
 #include <map>
 #include <string>
 #include <vector>
@@ -261,6 +263,36 @@ TEST(FolderWatch, EndsOrMovesWithTheNextPath) {
     w.dialog.OnFolderChanged();
     EXPECT_EQ(w.shown(), c.file ? 3 : c.other ? 0 : -1);
   }
+}
+
+// A path handed over by another program is taken as a drop's is: a folder is watched,
+// a file ends the watch.
+TEST(FolderWatch, HandedOverPaths) {
+  struct Block : SharedPathBlock {
+    std::array<char, 1024> bytes{};
+    std::optional<std::span<const char>> Bytes() override { return std::span<const char>(bytes); }
+    void Put(std::string_view path) {
+      bytes.fill('\0');
+      path.copy(bytes.data(), std::min(path.size(), bytes.size() - 1));
+    }
+  };
+  TempDir dir;
+  dir.Write("b.htm", ReportWith(2));
+  RecordingView view;
+  Block block;
+  FakeFolder folder;
+  folder.folders[dir.path()] = {{"b.htm", 10, 1}};
+  MainDialog dialog(view, block, "", &folder);
+  block.Put(dir.path());
+  dialog.OnSharedPath();
+  EXPECT_EQ(dialog.watchedFolder(), dir.path());
+  EXPECT_EQ(dialog.table().count(), 2);
+  EXPECT_TRUE(std::find(view.calls.begin(), view.calls.end(), "front") == view.calls.end());
+  block.Put(dir / "b.htm");
+  dialog.OnSharedPath();
+  EXPECT_EQ(dialog.watchedFolder(), "");
+  EXPECT_EQ(folder.watched, "");
+  EXPECT_EQ(view.Last(kHintControl), "Húzd rá a fordulót");
 }
 
 TEST(FolderWatch, AnUnreadableListingLeavesTheScreen) {
