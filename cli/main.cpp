@@ -96,7 +96,7 @@ int main(int argc, char** argv) {
     const int32_t count = talvorix::ScanTurnReport(path, &table);
     if (count < 0) status = kExitUnreadable;
     if (json) {
-      Print(stdout, talvorix::FormatJsonLine(path, table) + "\n");
+      talvorix::WriteJsonLine(stdout, path, table);
       continue;
     }
     // A file name may hold any byte; control bytes never reach the terminal raw.
@@ -106,7 +106,7 @@ int main(int argc, char** argv) {
       Print(stderr, "talvorix-cli: " + shownPath + ": " + talvorix::Cp1250ToUtf8(talvorix::kNoSuchFileNotice) + "\n");
       continue;
     }
-    Print(stdout, talvorix::FormatRecords(table));
+    talvorix::WriteRecords(stdout, table);
   }
   std::fflush(stdout);
   return status;

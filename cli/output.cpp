@@ -6,35 +6,79 @@
 #include "core/notices.h"
 
 namespace talvorix {
+namespace {
+
+using Json = nlohmann::ordered_json;
+
+/// Writes each record as the dialog shows it through `emit`, one piece at a time, so
+/// nothing larger than one record is ever held.
+template <typename Emit>
+void EmitRecords(const ResultTable& table, Emit&& emit) {
+  if (table.count() < 0) return;
+  if (table.count() == 0) {
+    emit(Cp1250ToUtf8(kNoPuzzleNotice) + "\n");
+    return;
+  }
+  const std::string total = std::to_string(table.count());
+  const std::string answerLabel = Cp1250ToUtf8(kAnswerLabel);
+  std::string piece;
+  for (int32_t k = 1; k <= table.count(); ++k) {
+    const std::optional<RecordView> r = table.View(k);
+    if (!r) break;
+    piece.clear();
+    if (k > 1) piece += "\n";
+    piece.append("[").append(std::to_string(k)).append("/").append(total).append("]");
+    piece += Cp1250ToUtf8(r->title) + "\n";
+    piece += Cp1250ToUtf8(r->text) + "\n";
+    piece += answerLabel + Cp1250ToUtf8(r->answer) + "\n";
+    emit(piece);
+  }
+}
+
+/// A JSON value as one line; a path is whatever bytes the caller gave, so bytes that
+/// are not UTF-8 become U+FFFD.
+std::string Dump(const Json& value) { return value.dump(-1, ' ', false, Json::error_handler_t::replace); }
+
+/// The JSON line of a report, written record by record through `emit`: the same bytes
+/// as the whole document dumped at once.
+template <typename Emit>
+void EmitJsonLine(std::string_view path, const ResultTable& table, Emit&& emit) {
+  emit("{\"path\":" + Dump(Json(std::string(path))) + ",\"count\":" + std::to_string(table.count()) +
+       ",\"records\":[");
+  for (int32_t k = 1; k <= table.count(); ++k) {
+    const std::optional<RecordView> r = table.View(k);
+    if (!r) break;
+    const Json record{{"text", Cp1250ToUtf8(r->text)}, {"answer", Cp1250ToUtf8(r->answer)}, {"title", Cp1250ToUtf8(r->title)}};
+    emit((k > 1 ? "," : "") + Dump(record));
+  }
+  emit("]}");
+}
+
+}  // namespace
 
 std::string FormatRecords(const ResultTable& table) {
-  if (table.count() < 0) return {};
-  if (table.count() == 0) return Cp1250ToUtf8(kNoPuzzleNotice) + "\n";
   std::string out;
-  for (int32_t k = 1; k <= table.count(); ++k) {
-    const PuzzleResult& r = *table.At(k);
-    if (k > 1) out += "\n";
-    out.append("[").append(std::to_string(k)).append("/").append(std::to_string(table.count())).append("]");
-    out += Cp1250ToUtf8(FieldText(r.title)) + "\n";
-    out += Cp1250ToUtf8(FieldText(r.text)) + "\n";
-    out += Cp1250ToUtf8(kAnswerLabel) + Cp1250ToUtf8(FieldText(r.answer)) + "\n";
-  }
+  EmitRecords(table, [&](std::string_view piece) { out += piece; });
   return out;
 }
 
+bool WriteRecords(std::FILE* stream, const ResultTable& table) {
+  bool ok = true;
+  EmitRecords(table, [&](std::string_view piece) { ok &= std::fwrite(piece.data(), 1, piece.size(), stream) == piece.size(); });
+  return ok;
+}
+
 std::string FormatJsonLine(std::string_view path, const ResultTable& table) {
-  nlohmann::ordered_json records = nlohmann::ordered_json::array();
-  for (const PuzzleResult& r : table.records()) {
-    records.push_back(nlohmann::ordered_json{{"text", Cp1250ToUtf8(FieldText(r.text))},
-                       {"answer", Cp1250ToUtf8(FieldText(r.answer))},
-                       {"title", Cp1250ToUtf8(FieldText(r.title))}});
-  }
-  nlohmann::ordered_json line;
-  line["path"] = std::string(path);
-  line["count"] = table.count();
-  line["records"] = records;
-  // A path is whatever bytes the caller gave; bytes that are not UTF-8 become U+FFFD.
-  return line.dump(-1, ' ', false, nlohmann::ordered_json::error_handler_t::replace);
+  std::string out;
+  EmitJsonLine(path, table, [&](std::string_view piece) { out += piece; });
+  return out;
+}
+
+bool WriteJsonLine(std::FILE* stream, std::string_view path, const ResultTable& table) {
+  bool ok = true;
+  EmitJsonLine(path, table, [&](std::string_view piece) { ok &= std::fwrite(piece.data(), 1, piece.size(), stream) == piece.size(); });
+  ok &= std::fputc('\n', stream) != EOF;
+  return ok;
 }
 
 std::string EscapeControlBytes(std::string_view bytes) {

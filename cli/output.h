@@ -1,6 +1,7 @@
 #pragma once
 // How the command-line front end prints a report's results (UTF-8).
 
+#include <cstdio>
 #include <string>
 #include <string_view>
 
@@ -13,8 +14,15 @@ namespace talvorix {
 /// A table with count -1 gives the empty string.
 std::string FormatRecords(const ResultTable& table);
 
+/// FormatRecords written to `stream` one record at a time; false when a write failed.
+bool WriteRecords(std::FILE* stream, const ResultTable& table);
+
 /// One JSON object on one line: {"path", "count", "records": [{"text", "answer", "title"}]}.
 std::string FormatJsonLine(std::string_view path, const ResultTable& table);
+
+/// FormatJsonLine and a line feed written to `stream` one record at a time, so the
+/// output never holds more than one record; false when a write failed.
+bool WriteJsonLine(std::FILE* stream, std::string_view path, const ResultTable& table);
 
 /// A path (or any argument) as it may reach a terminal: each control byte (0x00-0x1F
 /// and 0x7F) becomes \xHH in lower-case hex. Everything else stays as it is: bytes from

@@ -1,15 +1,87 @@
 #include "core/puzzle_result.h"
 
+#include <cstring>
+#include <utility>
+
 namespace talvorix {
+namespace {
+
+/// A block holds many records; the largest record (1341 bytes with its NULs) always fits.
+constexpr std::size_t kBlockSize = std::size_t{256} << 10;
+static_assert(kBlockSize >= sizeof(PuzzleResult));
+
+/// The NUL-terminated string at `at` and the position after its NUL.
+std::string_view TakeString(const char*& at) {
+  const std::string_view s(at);
+  at += s.size() + 1;
+  return s;
+}
+
+}  // namespace
+
+PuzzleResult Materialise(const RecordView& view) {
+  PuzzleResult record;
+  SetField(record.text, view.text);
+  SetField(record.answer, view.answer);
+  SetField(record.title, view.title);
+  return record;
+}
+
+ResultTable::ResultTable(ResultTable&& other) noexcept { *this = std::move(other); }
+
+ResultTable& ResultTable::operator=(ResultTable&& other) noexcept {
+  if (this == &other) return *this;
+  blocks_ = std::move(other.blocks_);
+  blockUsed_ = std::exchange(other.blockUsed_, 0);
+  starts_ = std::move(other.starts_);
+  count_ = std::exchange(other.count_, 0);
+  other.blocks_.clear();
+  other.starts_.clear();
+  return *this;
+}
+
+ResultTable::ResultTable(const ResultTable& other) { *this = other; }
+
+ResultTable& ResultTable::operator=(const ResultTable& other) {
+  if (this == &other) return *this;
+  Clear();
+  for (int32_t k = 1; k <= other.size(); ++k) Append(*other.View(k));
+  count_ = other.count_;
+  return *this;
+}
 
 void ResultTable::Append(const PuzzleResult& record) {
-  records_.push_back(record);
-  count_ = static_cast<int32_t>(records_.size());
+  Append(RecordView{FieldText(record.text), FieldText(record.answer), FieldText(record.title)});
+}
+
+void ResultTable::Append(const RecordView& record) {
+  // The widths less one: what a PuzzleResult's field can hold.
+  const std::string_view fields[] = {record.text.substr(0, sizeof(PuzzleResult::text) - 1),
+                                     record.answer.substr(0, sizeof(PuzzleResult::answer) - 1),
+                                     record.title.substr(0, sizeof(PuzzleResult::title) - 1)};
+  const std::size_t need = fields[0].size() + fields[1].size() + fields[2].size() + 3;
+  if (blocks_.empty() || kBlockSize - blockUsed_ < need) {
+    blocks_.push_back(std::make_unique<char[]>(kBlockSize));
+    blockUsed_ = 0;
+  }
+  char* const start = blocks_.back().get() + blockUsed_;
+  char* at = start;
+  for (const std::string_view field : fields) {
+    if (!field.empty()) std::memcpy(at, field.data(), field.size());
+    at += field.size();
+    *at++ = '\0';
+  }
+  blockUsed_ += need;
+  starts_.push_back(start);
+  count_ = size();
 }
 
 void ResultTable::Clear() {
-  records_.clear();
-  records_.shrink_to_fit();
+  blocks_.clear();
+  blocks_.shrink_to_fit();
+  blockUsed_ = 0;
+  starts_.clear();
+  starts_.shrink_to_fit();
   count_ = 0;
 }
 
@@ -18,9 +90,21 @@ void ResultTable::SetUnreadable() {
   count_ = -1;
 }
 
+std::optional<RecordView> ResultTable::View(int32_t k) const {
+  if (k < 1 || k > count_ || k > size()) return std::nullopt;
+  const char* at = starts_[static_cast<std::size_t>(k - 1)];
+  RecordView view;
+  view.text = TakeString(at);
+  view.answer = TakeString(at);
+  view.title = TakeString(at);
+  return view;
+}
+
 const PuzzleResult* ResultTable::At(int32_t k) const {
-  if (k < 1 || k > count_) return nullptr;
-  return &records_[static_cast<std::size_t>(k - 1)];
+  const std::optional<RecordView> view = View(k);
+  if (!view) return nullptr;
+  shown_ = Materialise(*view);
+  return &shown_;
 }
 
 }  // namespace talvorix

@@ -4,8 +4,10 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <memory>
+#include <optional>
 #include <string_view>
-#include <deque>
+#include <vector>
 
 namespace talvorix {
 
@@ -49,27 +51,91 @@ std::string_view FieldText(const std::array<char, N>& field) {
   return {field.data(), len};
 }
 
+/// A kept record's three fields, as FieldText gives them from a PuzzleResult.
+struct RecordView {
+  std::string_view text;
+  std::string_view answer;
+  std::string_view title;
+};
+
+/// The full-width record for a view: each field cut and padded as SetField does.
+PuzzleResult Materialise(const RecordView& view);
+
 /// The results of one report, in the order of the lines that closed their puzzles.
+/// A record is kept as its three strings and nothing more: the fixed widths belong to
+/// PuzzleResult, which the table hands out on demand.
 class ResultTable {
  public:
-  /// Adds a copy of the record at the end.
+  ResultTable() = default;
+  ResultTable(ResultTable&& other) noexcept;
+  ResultTable& operator=(ResultTable&& other) noexcept;
+  ResultTable(const ResultTable& other);
+  ResultTable& operator=(const ResultTable& other);
+
+  /// Adds the record's fields (up to their NULs) at the end.
   void Append(const PuzzleResult& record);
+  /// Adds a record from its three fields, each cut as SetField cuts it.
+  void Append(const RecordView& record);
   /// Drops every record and sets the count to 0.
   void Clear();
-  /// Record k, 1-based; nullptr when k is outside 1..count.
+  /// Record k, 1-based, as a full-width record; nullptr when k is outside 1..count.
+  /// The record is valid until the next call of At or until the table changes.
   const PuzzleResult* At(int32_t k) const;
+  /// Record k, 1-based, without building the full-width record; nullopt outside 1..count.
+  std::optional<RecordView> View(int32_t k) const;
 
   /// -1: the report could not be opened; 0: no records; n: n records.
   int32_t count() const { return count_; }
   /// Marks the table as the outcome of a report that could not be opened.
   void SetUnreadable();
 
-  const std::deque<PuzzleResult>& records() const { return records_; }
+  /// The records in order, each handed out as a full-width PuzzleResult by value.
+  class Records {
+   public:
+    class Iterator {
+     public:
+      using difference_type = std::ptrdiff_t;
+      using value_type = PuzzleResult;
+      Iterator() = default;
+      Iterator(const ResultTable* table, int32_t k) : table_(table), k_(k) {}
+      PuzzleResult operator*() const { return Materialise(*table_->View(k_)); }
+      Iterator& operator++() {
+        ++k_;
+        return *this;
+      }
+      Iterator operator++(int) {
+        Iterator before = *this;
+        ++k_;
+        return before;
+      }
+      bool operator==(const Iterator& other) const { return k_ == other.k_; }
+
+     private:
+      const ResultTable* table_ = nullptr;
+      int32_t k_ = 1;
+    };
+    explicit Records(const ResultTable* table) : table_(table) {}
+    Iterator begin() const { return {table_, 1}; }
+    Iterator end() const { return {table_, table_->size() + 1}; }
+    bool empty() const { return table_->size() == 0; }
+    std::size_t size() const { return static_cast<std::size_t>(table_->size()); }
+
+   private:
+    const ResultTable* table_;
+  };
+  Records records() const { return Records(this); }
 
  private:
-  // A deque: records stay where they are as the table grows, nothing large is moved.
-  std::deque<PuzzleResult> records_;
+  /// The number of records kept (0 for an unreadable report).
+  int32_t size() const { return static_cast<int32_t>(starts_.size()); }
+
+  // Fields are stored as "text\0answer\0title\0" in blocks that are never moved, so
+  // a growing table copies no record and wastes less than one record per block.
+  std::vector<std::unique_ptr<char[]>> blocks_;
+  std::size_t blockUsed_ = 0;
+  std::vector<const char*> starts_;
   int32_t count_ = 0;
+  mutable PuzzleResult shown_{};
 };
 
 }  // namespace talvorix

@@ -2,7 +2,11 @@
 
 #include <gtest/gtest.h>
 
+#include <cstring>
+#include <initializer_list>
+#include <utility>
 #include <string>
+#include <vector>
 
 #include "core/text.h"
 
@@ -46,6 +50,70 @@ TEST(ResultTable, CountsAndNumbersFromOne) {
   EXPECT_EQ(table.At(1), nullptr);
   table.Clear();
   EXPECT_EQ(table.count(), 0);
+}
+
+TEST(ResultTable, KeepsEachFieldAsTheFixedWidthRecordHoldsIt) {
+  struct Case {
+    const char* name;
+    std::string text, answer, title;
+  };
+  const Case kCases[] = {
+      {"empty fields", "", "", ""},
+      {"ordinary", "riddle\ntext", "35", " Csarnok feladv\xE1ny "},
+      {"fields at full width", std::string(1299, 't'), std::string(14, 'a'), std::string(25, 'c')},
+      {"bytes past the NUL are not kept", std::string("ab\0cd", 5), "1", "t"},
+  };
+  ResultTable table;
+  std::vector<PuzzleResult> want;
+  // Enough records that the storage spans many blocks.
+  for (int round = 0; round < 400; ++round) {
+    for (const Case& c : kCases) {
+      PuzzleResult r;
+      SetField(r.text, c.text);
+      SetField(r.answer, c.answer);
+      SetField(r.title, c.title);
+      table.Append(r);
+      // What follows a field's NUL is not part of the record: it comes back zeroed.
+      PuzzleResult w;
+      SetField(w.text, FieldText(r.text));
+      SetField(w.answer, FieldText(r.answer));
+      SetField(w.title, FieldText(r.title));
+      want.push_back(w);
+    }
+  }
+  // A view that does not fit is cut as SetField cuts it.
+  table.Append(RecordView{std::string(2000, 'x'), std::string(40, '9'), std::string(30, 'y')});
+  PuzzleResult cut;
+  SetField(cut.text, std::string(2000, 'x'));
+  SetField(cut.answer, std::string(40, '9'));
+  SetField(cut.title, std::string(30, 'y'));
+  want.push_back(cut);
+
+  const ResultTable copy = table;
+  ResultTable source = table;
+  ResultTable moved;
+  moved = std::move(source);
+  ASSERT_EQ(table.count(), static_cast<int32_t>(want.size()));
+  for (const ResultTable* t : std::initializer_list<const ResultTable*>{&table, &copy, &moved}) {
+    ASSERT_EQ(t->count(), static_cast<int32_t>(want.size()));
+    std::size_t i = 0;
+    for (const PuzzleResult& r : t->records()) {
+      SCOPED_TRACE(kCases[i % std::size(kCases)].name);
+      const PuzzleResult* at = t->At(static_cast<int32_t>(i + 1));
+      ASSERT_NE(at, nullptr);
+      EXPECT_EQ(std::memcmp(at, &want[i], sizeof(PuzzleResult)), 0);
+      EXPECT_EQ(std::memcmp(&r, &want[i], sizeof(PuzzleResult)), 0);
+      EXPECT_EQ(t->View(static_cast<int32_t>(i + 1))->answer, FieldText(want[i].answer));
+      ++i;
+    }
+    EXPECT_EQ(i, want.size());
+  }
+  EXPECT_FALSE(table.View(0));
+  EXPECT_FALSE(table.View(table.count() + 1));
+  table.SetUnreadable();
+  EXPECT_TRUE(table.records().empty());
+  EXPECT_FALSE(table.View(1));
+  EXPECT_EQ(copy.count(), static_cast<int32_t>(want.size()));  // a copy owns its records
 }
 
 TEST(ReadLeadingInteger, ReadsLikeTheCLibraryButWraps) {

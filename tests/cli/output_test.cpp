@@ -1,0 +1,70 @@
+#include "cli/output.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <nlohmann/json.hpp>
+#include <string>
+
+#include "core/cp1250.h"
+
+namespace talvorix {
+namespace {
+
+/// What `write` puts into a stream.
+template <typename Write>
+std::string Written(Write&& write) {
+  std::FILE* stream = std::tmpfile();
+  if (stream == nullptr) return "(no temporary file)";
+  EXPECT_TRUE(write(stream));
+  std::rewind(stream);
+  std::string out;
+  for (int c; (c = std::fgetc(stream)) != EOF;) out.push_back(static_cast<char>(c));
+  std::fclose(stream);
+  return out;
+}
+
+ResultTable TableOf(int records) {
+  ResultTable table;
+  for (int i = 0; i < records; ++i)
+    table.Append(RecordView{"sz\xF6veg \"" + std::to_string(i) + "\"\n\\", std::to_string(i), " C\xEDm "});
+  return table;
+}
+
+TEST(CliOutput, WritingRecordByRecordGivesTheWholeDocument) {
+  struct Case {
+    const char* name;
+    int records;
+    bool unreadable;
+    std::string path;
+  };
+  const Case kCases[] = {
+      {"unreadable", 0, true, "missing.html"},
+      {"no records", 0, false, "empty.html"},
+      {"one record", 1, false, "a \"b\"\\c.html"},
+      {"many records", 50, false, "x\x01\xFF.html"},
+  };
+  for (const Case& c : kCases) {
+    SCOPED_TRACE(c.name);
+    ResultTable table = TableOf(c.records);
+    if (c.unreadable) table.SetUnreadable();
+    const std::string json = FormatJsonLine(c.path, table);
+    EXPECT_EQ(Written([&](std::FILE* s) { return WriteJsonLine(s, c.path, table); }), json + "\n");
+    EXPECT_EQ(Written([&](std::FILE* s) { return WriteRecords(s, table); }), FormatRecords(table));
+
+    // The pieces make one JSON document, the same as the table dumped whole.
+    nlohmann::ordered_json records = nlohmann::ordered_json::array();
+    for (int32_t k = 1; k <= table.count(); ++k) {
+      const RecordView r = *table.View(k);
+      records.push_back({{"text", Cp1250ToUtf8(r.text)}, {"answer", Cp1250ToUtf8(r.answer)}, {"title", Cp1250ToUtf8(r.title)}});
+    }
+    nlohmann::ordered_json whole;
+    whole["path"] = c.path;
+    whole["count"] = table.count();
+    whole["records"] = records;
+    EXPECT_EQ(json, whole.dump(-1, ' ', false, nlohmann::ordered_json::error_handler_t::replace));
+  }
+}
+
+}  // namespace
+}  // namespace talvorix
