@@ -8,6 +8,7 @@
 #include "hall/hall_puzzle.h"
 #include "hermit/hermit_puzzle.h"
 #include "core/cp1250.h"
+#include "core/phrase_set.h"
 #include "scanner/growing_text.h"
 #include "scanner/line_reader.h"
 #include "scanner/saved_page.h"
@@ -46,10 +47,29 @@ constexpr std::size_t kReadLimit = 299;
 /// In window mode a line keeps one character less than a read takes.
 constexpr std::size_t kWindowLineLimit = 298;
 
-bool HoldsAncestorPhrase(std::string_view text) {
-  for (const auto& phrase : kAncestorPhrases)
-    if (Contains(text, phrase)) return true;
-  return false;
+/// Every phrase a line is tested for, found in one pass: the ancestor phrases, then the
+/// hermit's start phrase, then the line-break tag.
+constexpr std::size_t kHermitStartBit = kAncestorPhrases.size();
+constexpr std::size_t kLineBreakBit = kHermitStartBit + 1;
+constexpr PhraseSet<kLineBreakBit + 1> kLinePhrases([] {
+  std::array<std::string_view, kLineBreakBit + 1> phrases{};
+  for (std::size_t i = 0; i < kAncestorPhrases.size(); ++i) phrases[i] = kAncestorPhrases[i];
+  phrases[kHermitStartBit] = kHermitStart.view();
+  phrases[kLineBreakBit] = kLineBreak;
+  return phrases;
+}());
+
+/// What one pass over a line found.
+struct LinePhrases {
+  bool ancestor = false;
+  bool hermitStart = false;
+  bool lineBreak = false;
+};
+
+LinePhrases FindLinePhrases(std::string_view line) {
+  const std::uint32_t found = kLinePhrases.Match(line);
+  return {(found & ((std::uint32_t{1} << kHermitStartBit) - 1)) != 0, ((found >> kHermitStartBit) & 1u) != 0,
+          ((found >> kLineBreakBit) & 1u) != 0};
 }
 
 /// A read's characters as the line sees them: up to the first NUL, cut to `limit`,
@@ -184,8 +204,8 @@ class HermitTracker {
   }
 
   /// Begins a new text at a line that holds the start phrase; true when it did.
-  bool Start(std::string_view line, GatheredText& gathered) {
-    if (!Contains(line, kHermitStart)) return false;
+  bool Start(std::string_view line, bool holdsStart, GatheredText& gathered) {
+    if (!holdsStart) return false;
     gathering_ = true;
     gathered.Start(line);
     return true;
@@ -222,13 +242,14 @@ class ReportScan {
   /// gathered text, so it is part of the behaviour.
   void TakeRead(std::string_view read) {
     const std::string_view line = lines_.Next(read);
-    const bool hasBreak = Contains(line, kLineBreak);
+    const LinePhrases found = FindLinePhrases(line);
+    const bool hasBreak = found.lineBreak;
     hermit_.Gather(line, gathered_);
-    if (hermit_.Start(line, gathered_)) lines_.SwitchToSingleLines();
+    if (hermit_.Start(line, found.hermitStart, gathered_)) lines_.SwitchToSingleLines();
     if (hermit_.Closes(hasBreak)) HandOverHermit();
     hermit_.Advance(hasBreak, gathered_);
     if (hall_.TakeLine(line, hasBreak, gathered_)) HandOverHall();
-    if (HoldsAncestorPhrase(line)) {
+    if (found.ancestor) {
       hall_.Arm();
       lines_.SwitchToSingleLines();
     }
