@@ -49,6 +49,17 @@ std::string ManyPuzzlesReport(std::size_t count) {
   return report;
 }
 
+std::string RiddleDenseReport(std::span<const std::string> samples, std::size_t bytes) {
+  std::string report;
+  std::size_t total = 0;
+  for (const std::string& sample : samples) total += sample.size();
+  if (total == 0) return report;
+  report.reserve(bytes + total);
+  while (report.size() < bytes)
+    for (const std::string& sample : samples) report += sample;
+  return report;
+}
+
 std::string SingleLineReport(std::size_t bytes) {
   std::string report(bytes, 'a');
   for (std::size_t i = 100; i + 4 < bytes; i += 1000) report.replace(i, 4, "<BR>");

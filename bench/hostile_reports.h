@@ -2,6 +2,7 @@
 // Report bytes for measuring the scan: ordinary pages and hostile ones.
 
 #include <cstddef>
+#include <span>
 #include <string>
 
 namespace talvorix::bench {
@@ -14,6 +15,10 @@ std::string UnclosedHermitReport(std::size_t lines);
 
 /// `count` small Hall riddles, one after the other.
 std::string ManyPuzzlesReport(std::size_t count);
+
+/// Whole turn reports (`samples`) back to back, round and round, up to about `bytes`:
+/// an archive as dense in riddles as the reports themselves.
+std::string RiddleDenseReport(std::span<const std::string> samples, std::size_t bytes);
 
 /// One line of `bytes` characters without a line feed.
 std::string SingleLineReport(std::size_t bytes);
