@@ -194,6 +194,38 @@ void DropLoadsFirstFile() {
   ExpectEq("a dropped empty folder", "Még nincs forduló ebben a mappában", dialog.Text(kTextControl));
 }
 
+// Pages that Chromium saved from the samples (tests/scanner/saved_pages/saved/) show the
+// first record of the report the game sent, from the command line, dropped and handed
+// over, each time in place of another report.
+void BrowserSavedPagesShowTheOriginal() {
+  const std::wstring saved = Join(g_examples, L"..\\tests\\scanner\\saved_pages\\saved");
+  struct Page {
+    const wchar_t* file;
+    std::string_view original;
+  };
+  const Page pages[] = {
+      {L"fordulo-112.utf8.html", "fordulo-112.html"},
+      {L"fordulo-113.utf8.html", "fordulo-113.html"},
+      {L"fordulo-114.utf16le.html", "fordulo-114.html"},
+  };
+  for (const Page& page : pages) {
+    const std::string name = Utf8(page.file);
+    const std::wstring path = Join(g_scratch, page.file);
+    ExpectTrue(name + " copied", CopyFileW(Join(saved, page.file).c_str(), path.c_str(), FALSE) != 0);
+    {
+      Dialog dialog(L"\"" + path + L"\"");
+      if (dialog.ok()) ExpectShown(name + " on the command line", Record(page.original, 1), dialog);
+    }
+    Dialog dialog(Example(page.original == "fordulo-113.html" ? "fordulo-114.html" : "fordulo-113.html"));
+    if (!dialog.ok()) continue;
+    Drop(dialog, dialog.process(), {path});
+    ExpectShown(name + " dropped", Record(page.original, 1), dialog);
+    dialog.Click(kNextButton);
+    ExpectEq(name + ": talvorix-send exit code", "0", std::to_string(RunToEnd(g_send, L"\"" + path + L"\"")));
+    ExpectShown(name + " handed over", Record(page.original, 1), dialog);
+  }
+}
+
 }  // namespace
 }  // namespace talvorix::e2e
 
@@ -222,6 +254,7 @@ int wmain(int argc, wchar_t** argv) {
       {"ForeignWriteFailsTheSender", ForeignWriteFailsTheSender},
       {"WatchesAFolder", WatchesAFolder},
       {"CopyPutsTheAnswerOnTheClipboard", CopyPutsTheAnswerOnTheClipboard},
+      {"BrowserSavedPagesShowTheOriginal", BrowserSavedPagesShowTheOriginal},
   };
   std::vector<std::string> chosen;
   for (int i = 5; i < argc; ++i) chosen.push_back(Utf8(argv[i]));
