@@ -45,11 +45,20 @@ template <typename Emit>
 void EmitJsonLine(std::string_view path, const ResultTable& table, Emit&& emit) {
   emit("{\"path\":" + Dump(Json(std::string(path))) + ",\"count\":" + std::to_string(table.count()) +
        ",\"records\":[");
+  // Each field is escaped by the library as a string value; the object around the three
+  // is written here in the library's compact form, without building a document.
+  std::string piece;
   for (int32_t k = 1; k <= table.count(); ++k) {
     const std::optional<RecordView> r = table.View(k);
     if (!r) break;
-    const Json record{{"text", Cp1250ToUtf8(r->text)}, {"answer", Cp1250ToUtf8(r->answer)}, {"title", Cp1250ToUtf8(r->title)}};
-    emit((k > 1 ? "," : "") + Dump(record));
+    piece.assign(k > 1 ? ",{\"text\":" : "{\"text\":");
+    piece += Dump(Json(Cp1250ToUtf8(r->text)));
+    piece += ",\"answer\":";
+    piece += Dump(Json(Cp1250ToUtf8(r->answer)));
+    piece += ",\"title\":";
+    piece += Dump(Json(Cp1250ToUtf8(r->title)));
+    piece += '}';
+    emit(piece);
   }
   emit("]}");
 }
