@@ -61,7 +61,7 @@ void ResultTable::Append(const RecordView& record) {
                                      record.title.substr(0, sizeof(PuzzleResult::title) - 1)};
   const std::size_t need = fields[0].size() + fields[1].size() + fields[2].size() + 3;
   if (blocks_.empty() || kBlockSize - blockUsed_ < need) {
-    blocks_.push_back(std::make_unique<char[]>(kBlockSize));
+    blocks_.push_back(std::make_unique_for_overwrite<char[]>(kBlockSize));  // pages stay untouched until used
     blockUsed_ = 0;
   }
   char* const start = blocks_.back().get() + blockUsed_;
