@@ -1,6 +1,8 @@
 #include "bench/hostile_reports.h"
 
 #include <array>
+#include <fstream>
+#include <iterator>
 #include <string_view>
 
 #include "core/cp1250.h"
@@ -47,6 +49,15 @@ std::string ManyPuzzlesReport(std::size_t count) {
   report.reserve(count * puzzle.size());
   for (std::size_t i = 0; i < count; ++i) report += puzzle;
   return report;
+}
+
+std::vector<std::string> SampleReports(const std::string& examplesDir) {
+  std::vector<std::string> samples;
+  for (const char* name : {"fordulo-112.html", "fordulo-113.html", "fordulo-114.html"}) {
+    std::ifstream in(examplesDir + "/" + name, std::ios::binary);
+    samples.emplace_back(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+  }
+  return samples;
 }
 
 std::string RiddleDenseReport(std::span<const std::string> samples, std::size_t bytes) {

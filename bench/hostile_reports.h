@@ -4,6 +4,7 @@
 #include <cstddef>
 #include <span>
 #include <string>
+#include <vector>
 
 namespace talvorix::bench {
 
@@ -15,6 +16,9 @@ std::string UnclosedHermitReport(std::size_t lines);
 
 /// `count` small Hall riddles, one after the other.
 std::string ManyPuzzlesReport(std::size_t count);
+
+/// The bundled sample reports in `examplesDir`; a file that cannot be read is empty.
+std::vector<std::string> SampleReports(const std::string& examplesDir);
 
 /// Whole turn reports (`samples`) back to back, round and round, up to about `bytes`:
 /// an archive as dense in riddles as the reports themselves.

@@ -3,7 +3,6 @@
 
 #include <cstdio>
 #include <fstream>
-#include <iterator>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -11,20 +10,6 @@
 
 #include "bench/hostile_reports.h"
 #include "scanner/scan_turn_report.h"
-
-namespace {
-
-/// The bundled sample reports, read from the source tree.
-std::vector<std::string> SampleReports() {
-  std::vector<std::string> samples;
-  for (const char* name : {"fordulo-112.html", "fordulo-113.html", "fordulo-114.html"}) {
-    std::ifstream in(std::string(TALVORIX_SOURCE_DIR) + "/examples/" + name, std::ios::binary);
-    samples.emplace_back(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-  }
-  return samples;
-}
-
-}  // namespace
 
 int main(int argc, char** argv) {
   if (argc < 2) {
@@ -46,8 +31,8 @@ int main(int argc, char** argv) {
       {"unclosed-hermit-2m.html", [] { return b::UnclosedHermitReport(2'000'000); }},
       {"many-puzzles-100k.html", [] { return b::ManyPuzzlesReport(100'000); }},
       {"many-puzzles-200k.html", [] { return b::ManyPuzzlesReport(200'000); }},
-      {"riddle-dense-100mb.html", [] { return b::RiddleDenseReport(SampleReports(), 100u << 20); }},
-      {"riddle-dense-200mb.html", [] { return b::RiddleDenseReport(SampleReports(), 200u << 20); }},
+      {"riddle-dense-100mb.html", [] { return b::RiddleDenseReport(b::SampleReports(TALVORIX_SOURCE_DIR "/examples"), 100u << 20); }},
+      {"riddle-dense-200mb.html", [] { return b::RiddleDenseReport(b::SampleReports(TALVORIX_SOURCE_DIR "/examples"), 200u << 20); }},
       {"single-line-50mb.html", [] { return b::SingleLineReport(50u << 20); }},
       {"single-line-100mb.html", [] { return b::SingleLineReport(100u << 20); }},
       {"nul-run-50mb.html", [] { return b::NulRunReport(50u << 20); }},

@@ -59,12 +59,9 @@ BENCHMARK(BM_ScanManyPuzzles)->Arg(100'000)->Arg(200'000)->Unit(benchmark::kMill
 
 /// The bundled sample reports back to back: a riddle in about every kilobyte.
 void BM_ScanRiddleDense(benchmark::State& state) {
-  std::vector<std::string> samples;
-  for (const char* name : {"fordulo-112.html", "fordulo-113.html", "fordulo-114.html"}) {
-    std::ifstream in(std::string(TALVORIX_SOURCE_DIR) + "/examples/" + name, std::ios::binary);
-    samples.emplace_back(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-    if (samples.back().empty()) state.SkipWithError("cannot read the sample reports");
-  }
+  const std::vector<std::string> samples = SampleReports(std::string(TALVORIX_SOURCE_DIR) + "/examples");
+  for (const std::string& sample : samples)
+    if (sample.empty()) state.SkipWithError("cannot read the sample reports");
   RunScan(state, RiddleDenseReport(samples, static_cast<std::size_t>(state.range(0)) << 20));
 }
 BENCHMARK(BM_ScanRiddleDense)->Arg(50)->Arg(100)->Unit(benchmark::kMillisecond);
