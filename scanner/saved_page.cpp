@@ -3,6 +3,7 @@
 #include <cstring>
 #include <vector>
 
+#include "scanner/byte_words.h"
 #include "scanner/unicode_text.h"
 
 namespace talvorix {
@@ -139,12 +140,17 @@ void SavedPageDetector::CheckUtf8(std::string_view text) {
   }
   while (i < n) {
     if (i + 8 <= n) {
-      const std::size_t plain = PlainAsciiPrefix(bytes + i, false);
+      const std::size_t plain = byte_words::FirstMarked(byte_words::HighBytes(byte_words::Load(bytes + i)));
       i += plain;
       if (plain == 8) continue;
     }
     if (bytes[i] < 0x80) {
       ++i;
+      continue;
+    }
+    if (bytes[i] >= 0xC2 && bytes[i] <= 0xDF && i + 1 < n && (bytes[i + 1] & 0xC0) == 0x80) {
+      multiByte_ = true;  // two bytes, the form of every accented Latin letter
+      i += 2;
       continue;
     }
     const DecodedCharacter c = DecodeUtf8(bytes + i, n - i);

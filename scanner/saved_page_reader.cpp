@@ -1,8 +1,10 @@
 #include "scanner/saved_page_reader.h"
 
 #include <algorithm>
+#include <bit>
 #include <cstring>
 
+#include "scanner/byte_words.h"
 #include "scanner/unicode_text.h"
 
 namespace talvorix {
@@ -87,16 +89,28 @@ std::size_t SavedPageReader::TakeBytes(char* out, std::size_t room) {
 std::size_t SavedPageReader::TakeUtf8(char* out, std::size_t room) {
   std::size_t written = 0;
   while (written < room && pos_ < end_) {
-    // Runs of ASCII go over eight bytes at a time; a "<" stops them only when tags are
-    // respelt. All eight are copied: what follows the run is written over next.
-    if (written + 8 <= room && pos_ + 8 <= end_) {
-      const std::size_t plain = PlainAsciiPrefix(block_.data() + pos_, form_.respellBreaks);
-      std::memcpy(out + written, block_.data() + pos_, 8);
+    // Runs of ASCII go over eight bytes at a time; when tags are respelt, a "<" that a
+    // "b" follows stops them too. All eight are copied: what follows the run is written
+    // over next.
+    if (written + 8 <= room && pos_ + 9 <= end_) {
+      const unsigned char* from = block_.data() + pos_;
+      uint64_t stops = byte_words::HighBytes(byte_words::Load(from));
+      if (form_.respellBreaks) stops |= byte_words::BreakOpenings(from);
+      const std::size_t plain = byte_words::FirstMarked(stops);
+      std::memcpy(out + written, from, 8);
       written += plain;
       pos_ += plain;
       if (plain == 8) continue;
     }
     const unsigned char byte = block_[pos_];
+    const std::size_t left = end_ - pos_;
+    if (byte >= 0xC2 && byte <= 0xDF && left >= 2 && (block_[pos_ + 1] & 0xC0) == 0x80) {
+      // Two bytes, the form of every accented Latin letter: straight to its byte.
+      const uint8_t cp1250 = unicode_detail::kCp1250Of[((byte & 0x1Fu) << 6) | (block_[pos_ + 1] & 0x3Fu)];
+      out[written++] = cp1250 == 0 ? '?' : static_cast<char>(cp1250);
+      pos_ += 2;
+      continue;
+    }
     if (byte == '<' && form_.respellBreaks) {
       written += TakeOpening(out + written, 1);
       if (!pending_.empty()) break;
@@ -107,7 +121,6 @@ std::size_t SavedPageReader::TakeUtf8(char* out, std::size_t room) {
       ++pos_;
       continue;
     }
-    const std::size_t left = end_ - pos_;
     if (left < kLongestCharacter && !sourceEnded_) break;  // Fill makes the character whole
     const DecodedCharacter c = DecodeUtf8(block_.data() + pos_, left);
     out[written++] = Cp1250Char(c);
@@ -120,6 +133,10 @@ std::size_t SavedPageReader::TakeUtf16(char* out, std::size_t room) {
   const bool bigEndian = form_.encoding == PageEncoding::kUtf16Be;
   std::size_t written = 0;
   while (written < room && pos_ < end_) {
+    if (written + 4 <= room && pos_ + 8 <= end_ && TakeFourAsciiUnits(out + written, bigEndian)) {
+      written += 4;
+      continue;
+    }
     const std::size_t left = end_ - pos_;
     if (left < kLongestCharacter && !sourceEnded_) break;  // Fill makes the character whole
     const DecodedCharacter c = DecodeUtf16(block_.data() + pos_, left, bigEndian);
@@ -134,10 +151,31 @@ std::size_t SavedPageReader::TakeUtf16(char* out, std::size_t room) {
   return written;
 }
 
+bool SavedPageReader::TakeFourAsciiUnits(char* out, bool bigEndian) {
+  if constexpr (std::endian::native != std::endian::little) return false;
+  // In the word, a unit's low byte comes first when the text is little-endian.
+  const uint64_t word = byte_words::Load(block_.data() + pos_);
+  const uint64_t notAscii = bigEndian ? 0x80FF80FF80FF80FFu : 0xFF80FF80FF80FF80u;
+  const uint64_t charBits = bigEndian ? 0x8000800080008000u : 0x0080008000800080u;
+  if ((word & notAscii) != 0) return false;
+  if (form_.respellBreaks && (byte_words::ZeroBytes(word ^ (byte_words::kOnes * '<')) & charBits) != 0) return false;
+  const std::size_t first = bigEndian ? 1 : 0;
+  for (std::size_t k = 0; k < 4; ++k) out[k] = static_cast<char>(block_[pos_ + first + 2 * k]);
+  pos_ += 8;
+  return true;
+}
+
 std::size_t SavedPageReader::TakeOpening(char* out, std::size_t width) {
-  // Most tags are not line breaks: a "<" whose next byte is no "b" needs no look-ahead.
-  const bool noBreak = width == 1 && pos_ + 1 < end_ && (block_[pos_ + 1] | 0x20) != 'b';
-  const uint64_t tag = noBreak ? 0 : TagLength(blockOffset_ + pos_, width);
+  uint64_t tag = 0;
+  if (width == 1 && pos_ + 4 <= end_) {
+    // The usual cases need no look-ahead: a tag that is no line break ("<b>", "<p>"),
+    // and a line break written "<br>".
+    const unsigned char* at = block_.data() + pos_;
+    const bool lineBreak = (at[1] | 0x20) == 'b' && (at[2] | 0x20) == 'r';
+    tag = !lineBreak ? 0 : at[3] == '>' ? 4 : TagLength(blockOffset_ + pos_, width);
+  } else {
+    tag = TagLength(blockOffset_ + pos_, width);
+  }
   if (tag == 0) {
     *out = '<';
     pos_ += width;

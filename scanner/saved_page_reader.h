@@ -33,6 +33,9 @@ class SavedPageReader final : public ByteSource {
   std::size_t TakeBytes(char* out, std::size_t room);
   std::size_t TakeUtf8(char* out, std::size_t room);
   std::size_t TakeUtf16(char* out, std::size_t room);
+  /// Four UTF-16 units below 0x80 (and no "<" among them when tags are respelt) as
+  /// four bytes; false, taking nothing, for any other eight bytes.
+  bool TakeFourAsciiUnits(char* out, bool bigEndian);
   /// At a "<" of `width` bytes: either its tag is handed out as "<BR>" and skipped, or
   /// the "<" itself is written to `out`. Returns the bytes written (0 or 1).
   std::size_t TakeOpening(char* out, std::size_t width);

@@ -2,10 +2,8 @@
 // Unicode text decoded one character at a time, and the Windows-1250 byte of a character.
 
 #include <array>
-#include <bit>
 #include <cstddef>
 #include <cstdint>
-#include <cstring>
 
 #include "core/cp1250.h"
 
@@ -62,7 +60,8 @@ consteval std::array<Utf8Lead, 256> MakeLeadTable() {
 }
 inline constexpr std::array<Utf8Lead, 256> kLeadOf = MakeLeadTable();
 
-/// Code points below this may have a Windows-1250 byte; the highest one is U+2122.
+/// Code points below this may have a Windows-1250 byte; the highest one is U+2122, and
+/// every two-byte UTF-8 character (below U+0800) has a place in the table.
 inline constexpr char32_t kCp1250TableSize = 0x2123;
 
 /// The Windows-1250 byte of each code point from U+0080 on, from the engine's one table;
@@ -74,31 +73,9 @@ consteval std::array<uint8_t, kCp1250TableSize> MakeCp1250Table() {
   return table;
 }
 inline constexpr std::array<uint8_t, kCp1250TableSize> kCp1250Of = MakeCp1250Table();
+static_assert(kCp1250TableSize > 0x7FF);
 
 }  // namespace unicode_detail
-
-/// How many of the eight bytes at `bytes` come before the first one from 0x80 on, or
-/// before the first "<" when `stopAtOpening`: a run that every encoding here copies as
-/// it is.
-inline std::size_t PlainAsciiPrefix(const unsigned char* bytes, bool stopAtOpening) {
-  constexpr uint64_t kHighBits = 0x8080808080808080u;
-  constexpr uint64_t kLowBits = 0x7F7F7F7F7F7F7F7Fu;
-  uint64_t word = 0;
-  std::memcpy(&word, bytes, sizeof word);
-  uint64_t stops = word & kHighBits;
-  if (stopAtOpening) {
-    const uint64_t x = word ^ (0x0101010101010101u * '<');
-    stops |= ~(((x & kLowBits) + kLowBits) | x) & kHighBits;  // the high bit of each byte of x that is 0
-  }
-  if (stops == 0) return 8;
-  if constexpr (std::endian::native == std::endian::little) {
-    return static_cast<std::size_t>(std::countr_zero(stops)) / 8;
-  } else {
-    std::size_t n = 0;
-    while (bytes[n] < 0x80 && !(stopAtOpening && bytes[n] == '<')) ++n;
-    return n;
-  }
-}
 
 /// The UTF-8 character at the start of `n` bytes (n > 0). Bytes that are no character
 /// are taken as a maximal part: a lead byte and the continuation bytes that it allows up
