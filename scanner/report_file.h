@@ -21,8 +21,8 @@ std::optional<ReportFile> OpenWideNamedReport(const std::wstring& path);
 /// A regular file open for reading. Everything is decided on the opening itself, never
 /// on the name again: a name that is replaced after the opening no longer matters. Reads
 /// stop at the size the file had when it was opened; bytes appended later are not read,
-/// and a file that shrinks ends early. The file can be read again, in whole or in part,
-/// through the same opening (ReadAt), never by opening its name again.
+/// and a file that shrinks ends early. Any of its bytes can be read again through the
+/// same opening (ReadAt), never by opening its name again.
 class ReportFile final : public ByteSource, public RandomAccessBytes {
  public:
   /// Opens the file at an 8-bit name (on Windows, in the system's code page). nullopt

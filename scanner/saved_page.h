@@ -22,7 +22,7 @@ enum class PageEncoding : uint8_t {
 /// What reading a report in the game's form takes.
 struct SavedPageForm {
   PageEncoding encoding = PageEncoding::kAsIs;
-  uint8_t textStart = 0;      // bytes of the byte order mark, which are dropped
+  uint8_t textStart = 0;       // bytes of the byte order mark, which are dropped
   bool respellBreaks = false;  // every line-break tag becomes exactly "<BR>"
 
   /// The game's own form: the report is read exactly as it is.
@@ -36,8 +36,8 @@ struct SavedPageForm {
 class BreakTagMatcher {
  public:
   enum class Step : uint8_t {
-    kNone,      // no tag ends at this unit
-    kTag,       // a tag ends here, in a spelling other than "<BR>"
+    kNone,          // no tag ends at this unit
+    kTag,           // a tag ends here, in a spelling other than "<BR>"
     kGameSpelling,  // "<BR>" ends here
   };
 

@@ -18,7 +18,7 @@ constexpr std::size_t kLongestCharacter = 4;
 constexpr std::string_view kGameBreak = "<BR>";
 
 /// A decoded character's Windows-1250 byte; "?" for a character the code page lacks
-/// and for a part of the text that is no character.
+/// and for bytes of the text that form no character.
 char Cp1250Char(const DecodedCharacter& c) {
   const int byte = c.kind == Decoding::kCharacter ? Cp1250ByteOf(c.codePoint) : -1;
   return byte < 0 ? '?' : static_cast<char>(byte);

@@ -16,9 +16,9 @@ namespace talvorix {
 /// Reads a report in the form DetectSavedPage found, as a stream in the game's form.
 /// Unicode text becomes Windows-1250: the byte order mark is dropped, each character
 /// that the code page has becomes its byte and any other character "?", and so does
-/// each ill-formed part of the text. When the form says so, every line-break tag
-/// becomes exactly "<BR>". Nothing else changes. Memory stays bounded: one block of the
-/// report, and a small one for looking past it at a tag that the block cuts.
+/// each ill-formed sequence. When the form says so, every line-break tag becomes
+/// exactly "<BR>". Nothing else changes. Memory stays bounded: one block of the report,
+/// and a small one for looking past it at a tag that the block cuts.
 class SavedPageReader final : public ByteSource {
  public:
   /// `bytes` must outlive the reader.

@@ -78,9 +78,9 @@ static_assert(kCp1250TableSize > 0x7FF);
 }  // namespace unicode_detail
 
 /// The UTF-8 character at the start of `n` bytes (n > 0). Bytes that are no character
-/// are taken as a maximal part: a lead byte and the continuation bytes that it allows up
-/// to the first that does not fit, or one byte that leads nothing. A byte below 0x80 is
-/// therefore never taken into another character's replacement.
+/// are taken as a maximal sequence: a lead byte and the continuation bytes that it
+/// allows up to the first that does not fit, or one byte that leads nothing. A byte
+/// below 0x80 is therefore never taken into another character's replacement.
 inline DecodedCharacter DecodeUtf8(const unsigned char* bytes, std::size_t n) {
   const unicode_detail::Utf8Lead lead = unicode_detail::kLeadOf[bytes[0]];
   if (lead.length == 0) return {Decoding::kIllFormed, 1, 0};

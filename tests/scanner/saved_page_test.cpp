@@ -96,7 +96,7 @@ const std::vector<Case>& Cases() {
       {"pure ASCII after a byte order mark", kBom + "a<BR>", "a<BR>"},
       {"characters the code page lacks", Utf8(u8"õ€\u00A0\u0081 漢 🙂"), "?\x80\xA0\x81 ? ?"},
       {"ill-formed bytes after a byte order mark", kBom + Win1250("ős<BR>"), "?s<BR>"},
-      {"each maximal ill-formed part is one replacement",
+      {"each maximal ill-formed sequence is one replacement",
        kBom + "\xE1\x80x\xC0\xAF\xED\xA0\x80\xF4\x90\xF0\x9F\x98", "?x????????"},
       {"a character cut by the end of a marked report", kBom + "a\xF0\x9F\x98", "a?"},
       {"UTF-16 little-endian", Utf16(U"Egy ős!<BR>\r\n"), Win1250("Egy ős!<BR>\r\n")},
