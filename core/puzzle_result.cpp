@@ -1,5 +1,7 @@
 #include "core/puzzle_result.h"
 
+#include "core/text.h"
+
 #include <cstring>
 #include <utility>
 
@@ -55,10 +57,11 @@ void ResultTable::Append(const PuzzleResult& record) {
 }
 
 void ResultTable::Append(const RecordView& record) {
-  // The widths less one: what a PuzzleResult's field can hold.
-  const std::string_view fields[] = {record.text.substr(0, sizeof(PuzzleResult::text) - 1),
-                                     record.answer.substr(0, sizeof(PuzzleResult::answer) - 1),
-                                     record.title.substr(0, sizeof(PuzzleResult::title) - 1)};
+  // The widths less one: what a PuzzleResult's field can hold. A field ends at its
+  // first NUL, as in the record; kept whole, a NUL would shift the fields after it.
+  const std::string_view fields[] = {UpToNul(record.text.substr(0, sizeof(PuzzleResult::text) - 1)),
+                                     UpToNul(record.answer.substr(0, sizeof(PuzzleResult::answer) - 1)),
+                                     UpToNul(record.title.substr(0, sizeof(PuzzleResult::title) - 1))};
   const std::size_t need = fields[0].size() + fields[1].size() + fields[2].size() + 3;
   if (blocks_.empty() || kBlockSize - blockUsed_ < need) {
     blocks_.push_back(std::make_unique_for_overwrite<char[]>(kBlockSize));  // pages stay untouched until used

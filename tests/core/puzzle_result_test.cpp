@@ -81,6 +81,13 @@ TEST(ResultTable, KeepsEachFieldAsTheFixedWidthRecordHoldsIt) {
       want.push_back(w);
     }
   }
+  // A view whose field holds a NUL keeps the field up to it, and the fields after it.
+  table.Append(RecordView{std::string("ab\0cd", 5), std::string("1\0", 2), "t"});
+  PuzzleResult nul;
+  SetField(nul.text, "ab");
+  SetField(nul.answer, "1");
+  SetField(nul.title, "t");
+  want.push_back(nul);
   // A view that does not fit is cut as SetField cuts it.
   table.Append(RecordView{std::string(2000, 'x'), std::string(40, '9'), std::string(30, 'y')});
   PuzzleResult cut;
