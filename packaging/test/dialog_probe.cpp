@@ -67,9 +67,19 @@ int main(int argc, char** argv) {
   STARTUPINFOW startup = {};
   startup.cb = sizeof startup;
   PROCESS_INFORMATION process = {};
-  if (!CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
-                      &process)) {
-    std::fprintf(stderr, "talvorix-dialog-probe: cannot start %s (error %lu)\n", argv[1], GetLastError());
+  // Wine now and then refuses to start a process (error 1359); it is tried again.
+  bool started = false;
+  DWORD error = 0;
+  for (int attempt = 0; attempt < 5 && !started; ++attempt) {
+    started = CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
+                             &process) != 0;
+    if (!started) {
+      error = GetLastError();
+      Sleep(100);
+    }
+  }
+  if (!started) {
+    std::fprintf(stderr, "talvorix-dialog-probe: cannot start %s (error %lu)\n", argv[1], error);
     return 1;
   }
   CloseHandle(process.hThread);

@@ -111,13 +111,20 @@ HANDLE Launch(const std::wstring& exe, const std::wstring& arguments) {
   STARTUPINFOW startup{};
   startup.cb = sizeof startup;
   PROCESS_INFORMATION process{};
-  if (!CreateProcessW(exe.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
-                      &process)) {
-    Fail("cannot start " + Utf8(exe) + ": error " + std::to_string(GetLastError()));
-    return nullptr;
+  // Wine now and then refuses to start a process (error 1359) while others start and
+  // end; starting it is not what is tested here, so it is tried again.
+  DWORD error = 0;
+  for (int attempt = 0; attempt < 5; ++attempt) {
+    if (CreateProcessW(exe.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
+                       &process)) {
+      CloseHandle(process.hThread);
+      return process.hProcess;
+    }
+    error = GetLastError();
+    Sleep(100);
   }
-  CloseHandle(process.hThread);
-  return process.hProcess;
+  Fail("cannot start " + Utf8(exe) + ": error " + std::to_string(error));
+  return nullptr;
 }
 
 long RunToEnd(const std::wstring& exe, const std::wstring& arguments) {
