@@ -141,6 +141,11 @@ std::string NotPrivate(const struct stat& st) {
   return {};
 }
 
+/// A path one message can carry: 1 to kSharedPathSize - 1 bytes, no NUL.
+bool Carriable(std::string_view path) {
+  return !path.empty() && path.size() < kSharedPathSize && path.find('\0') == std::string_view::npos;
+}
+
 }  // namespace
 
 std::string EncodeMessage(std::string_view path) {
@@ -233,8 +238,7 @@ std::string RendezvousDir::SocketAddress(std::string_view name) const {
 
 SendOutcome SendPathTo(std::string_view path, const std::string& socketAddress, const SendTimeouts& timeouts,
                        std::string* detail) {
-  if (path.empty() || path.size() >= kSharedPathSize || path.find('\0') != std::string_view::npos)
-    return SendOutcome::kPathTooLong;
+  if (!Carriable(path)) return SendOutcome::kPathTooLong;
 
   Fd socket(Connect(socketAddress, Clock::now() + timeouts.connect));
   if (socket.get() < 0) {
@@ -270,8 +274,7 @@ SendOutcome SendPathTo(std::string_view path, const std::string& socketAddress, 
 
 SendOutcome SendPathToCandidates(std::string_view path, const std::vector<RendezvousCandidate>& candidates,
                                  const SendTimeouts& timeouts, std::string* detail) {
-  if (path.empty() || path.size() >= kSharedPathSize || path.find('\0') != std::string_view::npos)
-    return SendOutcome::kPathTooLong;
+  if (!Carriable(path)) return SendOutcome::kPathTooLong;
   std::string looked;
   for (const RendezvousCandidate& candidate : candidates) {
     std::string why;
