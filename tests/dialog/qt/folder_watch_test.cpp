@@ -5,8 +5,10 @@
 #include <QClipboard>
 #include <QDir>
 #include <QFile>
+#include <QFileDialog>
 #include <QGroupBox>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMenu>
 #include <QMimeData>
 #include <QPushButton>
@@ -15,6 +17,7 @@
 #include <QUrl>
 #include <QtTest>
 
+#include <functional>
 #include <optional>
 #include <string>
 
@@ -60,6 +63,50 @@ struct Fixture {
 
 const QString kIdleHintText = QStringLiteral("Húzd rá a fordulót");
 
+/// Answers the next file chooser the window opens, as a user would: waits for it to be
+/// the active modal widget, lets `answer` fill it in and close it. Started before the
+/// key or the menu item that opens the chooser, whose modal loop then runs the polls.
+/// A chooser still open after five seconds is rejected, so a test fails rather than hangs.
+class ChooserAnswer {
+ public:
+  explicit ChooserAnswer(std::function<void(QFileDialog*)> answer) : answer_(std::move(answer)) {
+    QObject::connect(&poll_, &QTimer::timeout, [this] {
+      auto* chooser = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+      if (chooser != nullptr && chooser->isVisible()) {
+        poll_.stop();
+        filters_ = chooser->nameFilters();
+        fileMode_ = chooser->fileMode();
+        answer_(chooser);
+        answered_ = true;
+      } else if (++polls_ > 200) {
+        poll_.stop();
+        if (QWidget* stuck = QApplication::activeModalWidget()) stuck->close();
+      }
+    });
+    poll_.start(25);
+  }
+  bool answered() const { return answered_; }
+  const QStringList& filters() const { return filters_; }
+  QFileDialog::FileMode fileMode() const { return fileMode_; }
+
+ private:
+  std::function<void(QFileDialog*)> answer_;
+  QTimer poll_;
+  int polls_ = 0;
+  bool answered_ = false;
+  QStringList filters_;
+  QFileDialog::FileMode fileMode_ = QFileDialog::AnyFile;
+};
+
+/// Types a whole path into the chooser's name box and presses its accept button, as a
+/// user does. (QFileDialog::selectFile leaves a box that has the focus alone.)
+void TypeAndAccept(QFileDialog* chooser, const QString& path) {
+  auto* name = chooser->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+  QVERIFY(name != nullptr);
+  name->setText(path);
+  static_cast<QDialog*>(chooser)->accept();  // QFileDialog::accept, protected there
+}
+
 }  // namespace
 
 class FolderWatchTest : public QObject {
@@ -72,6 +119,8 @@ class FolderWatchTest : public QObject {
   void copyPutsTheAnswerOnTheClipboard();
   void ctrlOOpensTheChosenReport();
   void contextMenuOffersOpenWatchAndCopy();
+  void ctrlOOpensTheRealFileChooser();
+  void watchFolderOpensTheRealFolderChooser();
 };
 
 void FolderWatchTest::savedReportsAppearByThemselves() {
@@ -192,6 +241,61 @@ void FolderWatchTest::contextMenuOffersOpenWatchAndCopy() {
   QCoreApplication::sendEvent(&f.window, &event);
   QCOMPARE(items, (QStringList{QStringLiteral("Megnyitás…|Ctrl+O"), QStringLiteral("Mappa figyelése…|"),
                                QStringLiteral("Megoldás másolása|Ctrl+C")}));
+}
+
+// The platform's own chooser, not one a test put in its place: what it offers, and what
+// choosing in it or cancelling it does.
+void FolderWatchTest::ctrlOOpensTheRealFileChooser() {
+  Fixture f;
+  QVERIFY(QTest::qWaitForWindowExposed(&f.window));
+  struct Case {
+    const char* name;
+    const char* file;  // chosen; nullptr: the chooser is cancelled
+    QString counter;
+    QString hint;
+  };
+  const Case kCases[] = {
+      {"cancelled", nullptr, QString(), QString()},
+      {"a report chosen", "fordulo-112.html", QStringLiteral("1/4"), kIdleHintText},
+      {"another one", "fordulo-114.html", QStringLiteral("1/3"), kIdleHintText},
+      {"cancelled after a load", nullptr, QStringLiteral("1/3"), kIdleHintText},
+  };
+  const QString watchingHint = f.hint();
+  for (const Case& c : kCases) {
+    ChooserAnswer answer([&](QFileDialog* chooser) {
+      if (c.file == nullptr) {
+        chooser->reject();
+        return;
+      }
+      TypeAndAccept(chooser, Example(c.file));
+    });
+    // The key works in the active window only, which the last chooser was.
+    f.window.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&f.window));
+    QTest::keyClick(&f.window, Qt::Key_O, Qt::ControlModifier);
+    QVERIFY2(answer.answered(), c.name);
+    QCOMPARE(answer.filters(), (QStringList{QStringLiteral("Forduló (*.htm *.html)"), QStringLiteral("Minden fájl (*)")}));
+    QCOMPARE(answer.fileMode(), QFileDialog::ExistingFile);
+    QCOMPARE(f.counter(), c.counter);
+    QCOMPARE(f.hint(), c.hint.isEmpty() ? watchingHint : c.hint);
+  }
+  QCOMPARE(Text(f.window, "answer"), QStringLiteral("3"));  // fordulo-114.html's first
+}
+
+void FolderWatchTest::watchFolderOpensTheRealFolderChooser() {
+  Fixture f;
+  QVERIFY(QTest::qWaitForWindowExposed(&f.window));
+  QTemporaryDir other;
+  QVERIFY(other.isValid());
+  Save(other.filePath(QStringLiteral("fordulo-113.html")), ExampleBytes("fordulo-113.html"));
+  ChooserAnswer answer([&](QFileDialog* chooser) {
+    TypeAndAccept(chooser, other.path());
+  });
+  f.window.WatchFolder();
+  QVERIFY(answer.answered());
+  QCOMPARE(answer.fileMode(), QFileDialog::Directory);
+  QCOMPARE(f.hint(), QStringLiteral("Figyelt mappa: ") + QDir(other.path()).dirName());
+  QCOMPARE(f.counter(), QStringLiteral("1/3"));
 }
 
 }  // namespace talvorix
