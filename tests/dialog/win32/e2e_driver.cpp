@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "dialog/dialog_template.h"
+#include "tests/dialog/win32/chooser_tests.h"
 #include "tests/dialog/win32/e2e_support.h"
 #include "tests/dialog/win32/folder_watch_tests.h"
 #include "tests/dialog/win32/handover_tests.h"
@@ -254,6 +255,8 @@ int wmain(int argc, wchar_t** argv) {
       {"ForeignWriteFailsTheSender", ForeignWriteFailsTheSender},
       {"WatchesAFolder", WatchesAFolder},
       {"CopyPutsTheAnswerOnTheClipboard", CopyPutsTheAnswerOnTheClipboard},
+      {"CtrlOOpensTheChosenReport", CtrlOOpensTheChosenReport},
+      {"ContextMenuOffersOpenWatchAndCopy", ContextMenuOffersOpenWatchAndCopy},
       {"BrowserSavedPagesShowTheOriginal", BrowserSavedPagesShowTheOriginal},
   };
   std::vector<std::string> chosen;

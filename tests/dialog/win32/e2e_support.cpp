@@ -243,17 +243,53 @@ void Drop(const Dialog& dialog, HANDLE process, const std::vector<std::wstring>&
   header.fWide = TRUE;
   std::memcpy(block.data(), &header, sizeof header);
   std::memcpy(block.data() + sizeof header, names.data(), names.size() * sizeof(wchar_t));
-  void* remote = VirtualAllocEx(process, nullptr, block.size(), MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE);
-  if (remote == nullptr) return Fail("cannot place the drop in the dialog's process");
-  if (!WriteProcessMemory(process, remote, block.data(), block.size(), nullptr)) {
-    VirtualFreeEx(process, remote, 0, MEM_RELEASE);
-    return Fail("cannot write the drop into the dialog's process");
-  }
+  void* remote = PlaceInProcess(process, block.data(), block.size());
+  if (remote == nullptr) return;
   const std::vector<std::string> before = dialog.Shown();
   if (!PostMessageW(dialog.window(), WM_DROPFILES, reinterpret_cast<WPARAM>(remote), 0))
     return Fail("cannot post WM_DROPFILES");
   // A message sent now would overtake the posted one; watch the screen instead.
   for (DWORD waited = 0; dialog.Shown() == before && waited < kStartTimeoutMs; waited += 50) Sleep(50);
+}
+
+void* PlaceInProcess(HANDLE process, const void* bytes, std::size_t size) {
+  void* remote = VirtualAllocEx(process, nullptr, size, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE);
+  if (remote == nullptr) {
+    Fail("cannot allocate memory in the dialog's process");
+    return nullptr;
+  }
+  if (!WriteProcessMemory(process, remote, bytes, size, nullptr)) {
+    VirtualFreeEx(process, remote, 0, MEM_RELEASE);
+    Fail("cannot write into the dialog's process");
+    return nullptr;
+  }
+  return remote;
+}
+
+bool WaitForCounter(const Dialog& dialog, const std::string& want, DWORD limit) {
+  for (DWORD waited = 0; waited <= limit; waited += 25) {
+    if (dialog.Text(kCounterControl) == want) return true;
+    Sleep(25);
+  }
+  return false;
+}
+
+void Save(const char* example, const std::wstring& folder, const std::wstring& name) {
+  const std::wstring path = Join(folder, name);
+  CopyFileW(Example(example).c_str(), path.c_str(), FALSE);
+  const HANDLE file = CreateFileW(path.c_str(), FILE_WRITE_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                  OPEN_EXISTING, 0, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return Fail("cannot stamp the saved report " + Utf8(path));
+  FILETIME now{};
+  GetSystemTimeAsFileTime(&now);
+  SetFileTime(file, nullptr, nullptr, &now);
+  CloseHandle(file);
+}
+
+std::wstring FreshFolder(const std::wstring& name) {
+  const std::wstring folder = Join(g_scratch, name);
+  CreateDirectoryW(folder.c_str(), nullptr);
+  return folder;
 }
 
 }  // namespace talvorix::e2e

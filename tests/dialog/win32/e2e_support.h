@@ -83,5 +83,18 @@ void ExpectShown(const std::string& what, const std::vector<std::string>& want, 
 void HandOver(const Dialog& dialog, const std::string& path);
 /// Drops files on the dialog and waits until the screen changes.
 void Drop(const Dialog& dialog, HANDLE process, const std::vector<std::wstring>& files);
+/// Copies bytes into the dialog's address space, for a message whose pointer the system
+/// passes on unchanged; null (and a failure) when that cannot be done.
+void* PlaceInProcess(HANDLE process, const void* bytes, std::size_t size);
+
+/// How long a saved report may take to show in a watched folder.
+inline constexpr DWORD kSettleTimeoutMs = 2000;
+/// Waits until the counter shows `want`; false when it does not within the time.
+bool WaitForCounter(const Dialog& dialog, const std::string& want, DWORD limit = kSettleTimeoutMs);
+/// Saves a sample report into the folder as a browser does: a new file, written now
+/// (CopyFileW alone would keep the sample's old modification time).
+void Save(const char* example, const std::wstring& folder, const std::wstring& name);
+/// A new folder in the scratch folder.
+std::wstring FreshFolder(const std::wstring& name);
 
 }  // namespace talvorix::e2e

@@ -11,17 +11,6 @@
 namespace talvorix::e2e {
 namespace {
 
-constexpr DWORD kSettleTimeoutMs = 2000;
-
-/// Waits until the counter shows `want`; false when it does not within the time.
-bool WaitForCounter(const Dialog& dialog, const std::string& want, DWORD limit = kSettleTimeoutMs) {
-  for (DWORD waited = 0; waited <= limit; waited += 25) {
-    if (dialog.Text(kCounterControl) == want) return true;
-    Sleep(25);
-  }
-  return false;
-}
-
 bool WriteAll(HANDLE file, const std::string& bytes) {
   DWORD written = 0;
   return WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) &&
@@ -37,26 +26,6 @@ std::string ReadExample(const char* name) {
   CloseHandle(file);
   bytes.resize(got);
   return bytes;
-}
-
-/// Saves a sample report into the folder as a browser does: a new file, written now
-/// (CopyFileW alone would keep the sample's old modification time).
-void Save(const char* example, const std::wstring& folder, const wchar_t* name) {
-  const std::wstring path = Join(folder, name);
-  CopyFileW(Example(example).c_str(), path.c_str(), FALSE);
-  const HANDLE file = CreateFileW(path.c_str(), FILE_WRITE_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                                  OPEN_EXISTING, 0, nullptr);
-  if (file == INVALID_HANDLE_VALUE) return Fail("cannot stamp the saved report");
-  FILETIME now{};
-  GetSystemTimeAsFileTime(&now);
-  SetFileTime(file, nullptr, nullptr, &now);
-  CloseHandle(file);
-}
-
-std::wstring FreshFolder(const wchar_t* name) {
-  const std::wstring folder = Join(g_scratch, name);
-  CreateDirectoryW(folder.c_str(), nullptr);
-  return folder;
 }
 
 }  // namespace

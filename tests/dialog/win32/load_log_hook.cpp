@@ -12,6 +12,7 @@
 #include "dialog/dialog_template.h"
 #include "dialog/handover.h"
 #include "tests/dialog/win32/load_log.h"
+#include "tests/dialog/win32/menu_probe.h"
 
 namespace {
 
@@ -69,6 +70,31 @@ extern "C" __declspec(dllexport) LRESULT CALLBACK AfterDialogMessage(int code, W
       GetDlgItemTextA(call->hwnd, talvorix::kAnswerControl, entry, static_cast<int>(kLoadAnswerSize));
     }
     InterlockedIncrement(&log->count);
+  }
+  return CallNextHookEx(nullptr, code, wp, lp);
+}
+
+/// WH_CALLWNDPROC: the driver asks, through a message to an open popup menu's window,
+/// for the menu's item texts.
+extern "C" __declspec(dllexport) LRESULT CALLBACK ReadMenuOnRequest(int code, WPARAM wp, LPARAM lp) {
+  using talvorix::e2e::kMenuProbeChars;
+  using talvorix::e2e::kMenuProbeItems;
+  using talvorix::e2e::MenuProbe;
+  static const UINT request = RegisterWindowMessageW(talvorix::e2e::kReadMenuMessage);
+  const auto* call = reinterpret_cast<const CWPSTRUCT*>(lp);
+  if (code == HC_ACTION && request != 0 && call->message == request) {
+    const HANDLE mapping = OpenFileMappingA(FILE_MAP_ALL_ACCESS, FALSE, talvorix::e2e::kMenuProbeName);
+    void* view = mapping == nullptr ? nullptr : MapViewOfFile(mapping, FILE_MAP_ALL_ACCESS, 0, 0, sizeof(MenuProbe));
+    if (view != nullptr) {
+      auto* probe = static_cast<MenuProbe*>(view);
+      const auto menu = reinterpret_cast<HMENU>(SendMessageW(call->hwnd, MN_GETHMENU, 0, 0));
+      const int count = menu == nullptr ? -1 : GetMenuItemCount(menu);
+      for (int i = 0; i < count && static_cast<std::size_t>(i) < kMenuProbeItems; ++i)
+        GetMenuStringW(menu, static_cast<UINT>(i), probe->texts[i], static_cast<int>(kMenuProbeChars), MF_BYPOSITION);
+      InterlockedExchange(&probe->items, count);
+      UnmapViewOfFile(view);
+    }
+    if (mapping != nullptr) CloseHandle(mapping);
   }
   return CallNextHookEx(nullptr, code, wp, lp);
 }
