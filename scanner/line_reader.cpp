@@ -1,12 +1,28 @@
 #include "scanner/line_reader.h"
 
-#include <algorithm>
+#include "scanner/byte_words.h"
 
 namespace talvorix {
 namespace {
 
 constexpr std::size_t kBlockSize = 1 << 16;
 constexpr char kControlZ = 26;
+
+/// The first of `data[from, stop)` that is a line feed, a carriage return or a
+/// control-Z; `stop` when there is none. Eight bytes at a time.
+std::size_t FindSpecial(const char* data, std::size_t from, std::size_t stop) {
+  using namespace byte_words;
+  const auto* bytes = reinterpret_cast<const unsigned char*>(data);
+  std::size_t i = from;
+  for (; i + 8 <= stop; i += 8) {
+    const uint64_t word = Load(bytes + i);
+    const uint64_t marks =
+        ZeroBytes(word ^ (kOnes * '\n')) | ZeroBytes(word ^ (kOnes * '\r')) | ZeroBytes(word ^ (kOnes * kControlZ));
+    if (marks != 0) return i + FirstMarked(marks);
+  }
+  while (i < stop && data[i] != '\n' && data[i] != '\r' && data[i] != kControlZ) ++i;
+  return i;
+}
 
 }  // namespace
 
@@ -43,14 +59,34 @@ int LineReader::Get() {
   return static_cast<unsigned char>(c);
 }
 
-bool LineReader::ReadLine(std::size_t limit, std::string* line) {
+bool LineReader::ReadLine(std::size_t limit, std::string_view* line) {
+  if (ReadInPlace(limit, line)) return false;
+  const bool atEnd = ReadCopied(limit);
+  *line = copied_;
+  return atEnd;
+}
+
+bool LineReader::ReadInPlace(std::size_t limit, std::string_view* line) {
+  if (ended_ || pos_ >= end_) return false;
+  const std::size_t stop = end_ - pos_ > limit ? pos_ + limit : end_;
+  const std::size_t run = FindSpecial(data_, pos_, stop);
+  const bool atLineFeed = run < stop && data_[run] == '\n';
+  const bool atLimit = run == stop && stop - pos_ == limit;
+  if (!atLineFeed && !atLimit) return false;
+  *line = std::string_view(data_ + pos_, run - pos_);
+  pos_ = atLineFeed ? run + 1 : run;
+  return true;
+}
+
+bool LineReader::ReadCopied(std::size_t limit) {
+  std::string* line = &copied_;
   line->clear();
   while (line->size() < limit) {
     if (ended_) return true;
     // Plain characters go over in one run; the three special bytes take the slow path.
-    std::size_t run = pos_;
-    const std::size_t stop = std::min(end_, pos_ + (limit - line->size()));
-    while (run < stop && data_[run] != '\n' && data_[run] != '\r' && data_[run] != kControlZ) ++run;
+    const std::size_t room = limit - line->size();
+    const std::size_t stop = end_ - pos_ > room ? pos_ + room : end_;
+    const std::size_t run = FindSpecial(data_, pos_, stop);
     if (run > pos_) {
       line->append(data_ + pos_, run - pos_);
       pos_ = run;

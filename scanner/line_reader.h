@@ -21,10 +21,16 @@ class LineReader {
 
   /// Takes characters up to a line feed (consumed, not stored) or until `limit`
   /// characters have been taken. Returns true when the end of the file was met
-  /// during this read; the characters taken so far are still in `line`.
-  bool ReadLine(std::size_t limit, std::string* line);
+  /// during this read; the characters taken so far are still in `line`. The line is
+  /// valid until the next call: most lines are read where they lie, without a copy.
+  bool ReadLine(std::size_t limit, std::string_view* line);
 
  private:
+  /// A line that lies whole in the block, ends in a line feed or at `limit`, and holds
+  /// no carriage return or control-Z: the common case, read in place.
+  bool ReadInPlace(std::size_t limit, std::string_view* line);
+  /// Any other line, character by character across blocks, into `copied_`.
+  bool ReadCopied(std::size_t limit);
   bool Refill();
   /// The next translated character, or -1 at the end of the file.
   int Get();
@@ -35,6 +41,7 @@ class LineReader {
   std::size_t pos_ = 0;
   std::size_t end_ = 0;
   bool ended_ = false;
+  std::string copied_;
 };
 
 }  // namespace talvorix

@@ -1,5 +1,6 @@
 #include "scanner/scan_turn_report.h"
 
+#include <algorithm>
 #include <array>
 #include <limits>
 #include <string>
@@ -66,8 +67,7 @@ struct LinePhrases {
   bool lineBreak = false;
 };
 
-LinePhrases FindLinePhrases(std::string_view line) {
-  const std::uint32_t found = kLinePhrases.Match(line);
+LinePhrases Decode(std::uint32_t found) {
   return {(found & ((std::uint32_t{1} << kHermitStartBit) - 1)) != 0, ((found >> kHermitStartBit) & 1u) != 0,
           ((found >> kLineBreakBit) & 1u) != 0};
 }
@@ -132,26 +132,37 @@ class GatheredText {
   std::size_t searchedUpTo_ = 0;
 };
 
+/// A line the tests examine, and the phrases it holds.
+struct ExaminedLine {
+  std::string_view text;
+  LinePhrases found;
+};
+
 /// Turns each read into the line that the tests examine. In window mode that is the
 /// previous line and this one joined by a blank, so that a phrase broken across the two
-/// is still found; once a phrase has been seen, every line is examined alone.
+/// is still found; once a phrase has been seen, every line is examined alone. Each
+/// byte is searched once: the joined line's phrases are the previous line's, this
+/// line's and those across the seam.
 class ExaminedLines {
  public:
   /// For the rest of the report; there is no way back to window mode.
   void SwitchToSingleLines() { mode_ = Mode::kSingleLines; }
 
-  /// The line to examine for `read`, valid until the next call.
-  std::string_view Next(std::string_view read) {
+  /// The line to examine for `read`, valid as long as `read` and until the next call.
+  ExaminedLine Next(std::string_view read) {
     if (mode_ == Mode::kSingleLines) {
-      examined_.assign(CleanLine(read, kReadLimit));
-      return examined_;
+      const std::string_view line = CleanLine(read, kReadLimit);
+      return {line, Decode(kLinePhrases.Match(line))};
     }
     const std::string_view line = CleanLine(read, kWindowLineLimit);
+    const std::uint32_t inLine = kLinePhrases.Match(line);
+    const std::uint32_t found = previousFound_ | inLine | kLinePhrases.MatchAcrossBlank(previous_, line);
     examined_.assign(previous_);
     examined_.push_back(' ');
     examined_.append(line);
     previous_.assign(line);
-    return examined_;
+    previousFound_ = inLine;
+    return {examined_, Decode(found)};
   }
 
  private:
@@ -159,6 +170,7 @@ class ExaminedLines {
 
   Mode mode_ = Mode::kWindow;
   std::string previous_;  // window mode: the previous line, already cleaned
+  std::uint32_t previousFound_ = 0;  // and the phrases it holds
   std::string examined_;
 };
 
@@ -241,8 +253,7 @@ class ReportScan {
   /// Runs the tests on one read. Their order decides how puzzles that overlap share the
   /// gathered text, so it is part of the behaviour.
   void TakeRead(std::string_view read) {
-    const std::string_view line = lines_.Next(read);
-    const LinePhrases found = FindLinePhrases(line);
+    const auto [line, found] = lines_.Next(read);
     const bool hasBreak = found.lineBreak;
     hermit_.Gather(line, gathered_);
     if (hermit_.Start(line, found.hermitStart, gathered_)) lines_.SwitchToSingleLines();
@@ -282,7 +293,7 @@ class ReportScan {
 
 ResultTable Scan(LineReader& reader, const PuzzleSolvers& solvers) {
   ReportScan scan(solvers);
-  std::string read;
+  std::string_view read;
   for (bool atEnd = false; !atEnd;) {
     atEnd = reader.ReadLine(kReadLimit, &read);
     scan.TakeRead(read);

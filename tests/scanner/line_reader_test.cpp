@@ -22,9 +22,9 @@ struct Read {
 std::vector<Read> ReadAll(LineReader& reader, std::size_t limit) {
   std::vector<Read> reads;
   for (;;) {
-    std::string line;
+    std::string_view line;
     const bool atEnd = reader.ReadLine(limit, &line);
-    reads.push_back({line, atEnd});
+    reads.push_back({std::string(line), atEnd});
     if (atEnd || reads.size() > 100000) return reads;
   }
 }
