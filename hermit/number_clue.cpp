@@ -1,9 +1,13 @@
 #include "hermit/number_clue.h"
 
+#include <array>
 #include <cstddef>
+#include <cstdint>
+#include <iterator>
 
 #include "hermit/number_words.h"
 #include "core/cp1250.h"
+#include "core/phrase_set.h"
 #include "core/text.h"
 #include "core/wrap_int.h"
 
@@ -107,6 +111,18 @@ constexpr CluePhrase kCluePhrases[] = {
     {kOdd, false, ClueKind::kNotDivisibleBy, nullptr, ValueForm::kFixed, {}, {}, 2},
 };
 
+/// Every row's phrase and the two comparison words, found in one pass over a sentence.
+constexpr std::size_t kRowCount = std::size(kCluePhrases);
+constexpr std::size_t kSmallerBit = kRowCount;
+constexpr std::size_t kBiggerBit = kRowCount + 1;
+constexpr PhraseSet<kRowCount + 2> kClueWords([] {
+  std::array<std::string_view, kRowCount + 2> words{};
+  for (std::size_t i = 0; i < kRowCount; ++i) words[i] = kCluePhrases[i].phrase;
+  words[kSmallerBit] = "kisebb";
+  words[kBiggerBit] = "nagyobb";
+  return words;
+}());
+
 /// Skips blanks (character 32 only) from pos.
 std::size_t SkipBlanks(std::string_view text, std::size_t pos) {
   while (pos < text.size() && text[pos] == ' ') ++pos;
@@ -187,10 +203,12 @@ bool ReadValue(std::string_view sentence, const CluePhrase& row, int32_t* value)
 
 bool ParseNumberClue(std::string_view sentence, NumberClue* clue) {
   sentence = UpToNul(sentence);
-  const bool compares = Contains(sentence, "kisebb") || Contains(sentence, "nagyobb");
+  const std::uint32_t found = kClueWords.Match(sentence);
+  const bool compares = (found >> kSmallerBit & 1u) != 0 || (found >> kBiggerBit & 1u) != 0;
   bool understood = false;
-  for (const CluePhrase& row : kCluePhrases) {
-    if (!Contains(sentence, row.phrase) || (row.needsComparison && !compares)) continue;
+  for (std::size_t i = 0; i < kRowCount; ++i) {
+    const CluePhrase& row = kCluePhrases[i];
+    if ((found >> i & 1u) == 0 || (row.needsComparison && !compares)) continue;
     understood = true;
     clue->kind = row.kind;
     if (row.relation != nullptr && !ReadRelation(sentence, *row.relation, &clue->relation))
