@@ -28,9 +28,13 @@ void EmitRecords(const ResultTable& table, Emit&& emit) {
     piece.clear();
     if (k > 1) piece += "\n";
     piece.append("[").append(std::to_string(k)).append("/").append(total).append("]");
-    piece += Cp1250ToUtf8(r->title) + "\n";
-    piece += Cp1250ToUtf8(r->text) + "\n";
-    piece += answerLabel + Cp1250ToUtf8(r->answer) + "\n";
+    AppendUtf8(r->title, &piece);
+    piece += '\n';
+    AppendUtf8(r->text, &piece);
+    piece += '\n';
+    piece += answerLabel;
+    AppendUtf8(r->answer, &piece);
+    piece += '\n';
     emit(piece);
   }
 }
@@ -38,6 +42,28 @@ void EmitRecords(const ResultTable& table, Emit&& emit) {
 /// A JSON value as one line; a path is whatever bytes the caller gave, so bytes that
 /// are not UTF-8 become U+FFFD.
 std::string Dump(const Json& value) { return value.dump(-1, ' ', false, Json::error_handler_t::replace); }
+
+/// Whether a JSON string of the field needs an escape: a quote, a backslash or a
+/// control character. Each is the same byte in Windows-1250 and in UTF-8, and no other
+/// character of the code page is escaped in the library's form (non-ASCII as it is).
+bool NeedsEscape(std::string_view cp1250) {
+  for (const char c : cp1250)
+    if (c == '"' || c == '\\' || (static_cast<unsigned char>(c) < 0x20)) return true;
+  return false;
+}
+
+/// Appends a record's field as a JSON string value. The library escapes every field
+/// that needs it; one that does not is the same between quotes, without a detour
+/// through a document.
+void AppendJsonField(std::string_view cp1250, std::string* out) {
+  if (NeedsEscape(cp1250)) {
+    *out += Dump(Json(Cp1250ToUtf8(cp1250)));
+    return;
+  }
+  out->push_back('"');
+  AppendUtf8(cp1250, out);
+  out->push_back('"');
+}
 
 /// The JSON line of a report, written record by record through `emit`: the same bytes
 /// as the whole document dumped at once.
@@ -52,11 +78,11 @@ void EmitJsonLine(std::string_view path, const ResultTable& table, Emit&& emit) 
     const std::optional<RecordView> r = table.View(k);
     if (!r) break;
     piece.assign(k > 1 ? ",{\"text\":" : "{\"text\":");
-    piece += Dump(Json(Cp1250ToUtf8(r->text)));
+    AppendJsonField(r->text, &piece);
     piece += ",\"answer\":";
-    piece += Dump(Json(Cp1250ToUtf8(r->answer)));
+    AppendJsonField(r->answer, &piece);
     piece += ",\"title\":";
-    piece += Dump(Json(Cp1250ToUtf8(r->title)));
+    AppendJsonField(r->title, &piece);
     piece += '}';
     emit(piece);
   }

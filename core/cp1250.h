@@ -133,6 +133,8 @@ constexpr std::string_view operator""_cp1250() {
 
 /// Decodes Windows-1250 bytes to UTF-8; every byte maps to one code point.
 std::string Cp1250ToUtf8(std::string_view cp1250);
+/// The same, appended to `out`.
+void AppendUtf8(std::string_view cp1250, std::string* out);
 
 /// Encodes UTF-8 text as Windows-1250; nullopt when it is malformed or holds a
 /// character that the code page lacks.

@@ -31,22 +31,35 @@ ResultTable TableOf(int records) {
   return table;
 }
 
+/// A record for each byte, in each field alone and among other characters: fields
+/// that the library must escape and fields that read the same without.
+ResultTable EveryByte() {
+  ResultTable table;
+  for (int b = 0; b < 256; ++b) {
+    const std::string byte(1, static_cast<char>(b));
+    table.Append(RecordView{"a" + byte + "\xF5 z", byte, byte + byte});
+  }
+  return table;
+}
+
 TEST(CliOutput, WritingRecordByRecordGivesTheWholeDocument) {
   struct Case {
     const char* name;
     int records;
     bool unreadable;
     std::string path;
+    bool everyByte = false;
   };
   const Case kCases[] = {
       {"unreadable", 0, true, "missing.html"},
       {"no records", 0, false, "empty.html"},
       {"one record", 1, false, "a \"b\"\\c.html"},
       {"many records", 50, false, "x\x01\xFF.html"},
+      {"every byte in every field", 0, false, "b.html", true},
   };
   for (const Case& c : kCases) {
     SCOPED_TRACE(c.name);
-    ResultTable table = TableOf(c.records);
+    ResultTable table = c.everyByte ? EveryByte() : TableOf(c.records);
     if (c.unreadable) table.SetUnreadable();
     const std::string json = FormatJsonLine(c.path, table);
     EXPECT_EQ(Written([&](std::FILE* s) { return WriteJsonLine(s, c.path, table); }), json + "\n");
