@@ -70,11 +70,17 @@ bool LineReader::ReadInPlace(std::size_t limit, std::string_view* line) {
   if (ended_ || pos_ >= end_) return false;
   const std::size_t stop = end_ - pos_ > limit ? pos_ + limit : end_;
   const std::size_t run = FindSpecial(data_, pos_, stop);
-  const bool atLineFeed = run < stop && data_[run] == '\n';
-  const bool atLimit = run == stop && stop - pos_ == limit;
-  if (!atLineFeed && !atLimit) return false;
+  // The line ends at a line feed, at a CR LF (one line feed), or full at the limit.
+  std::size_t next = run;
+  if (run < stop && data_[run] == '\n') {
+    next = run + 1;
+  } else if (run < stop && data_[run] == '\r' && run + 1 < end_ && data_[run + 1] == '\n') {
+    next = run + 2;
+  } else if (run != stop || stop - pos_ != limit) {
+    return false;
+  }
   *line = std::string_view(data_ + pos_, run - pos_);
-  pos_ = atLineFeed ? run + 1 : run;
+  pos_ = next;
   return true;
 }
 

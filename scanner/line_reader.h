@@ -26,8 +26,9 @@ class LineReader {
   bool ReadLine(std::size_t limit, std::string_view* line);
 
  private:
-  /// A line that lies whole in the block, ends in a line feed or at `limit`, and holds
-  /// no carriage return or control-Z: the common case, read in place.
+  /// A line that lies whole in the block, ends in a line feed, a CR LF or at `limit`,
+  /// and holds no other carriage return and no control-Z: the common case, read in
+  /// place.
   bool ReadInPlace(std::size_t limit, std::string_view* line);
   /// Any other line, character by character across blocks, into `copied_`.
   bool ReadCopied(std::size_t limit);

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <optional>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -52,6 +53,10 @@ const std::vector<Case>& Cases() {
       {"exactly 299 characters are followed by an empty line",
        std::string(299, 'y') + "\nz",
        {{std::string(299, 'y'), false}, {"", false}, {"z", true}}},
+      {"exactly 299 characters before CR LF",
+       std::string(299, 'y') + "\r\nz",
+       {{std::string(299, 'y'), false}, {"", false}, {"z", true}}},
+      {"CR CR LF keeps the first CR", "A\r\r\n\r\nB", {{"A\r", false}, {"", false}, {"B", true}}},
       {"CR LF does not count twice against the limit",
        std::string(298, 'w') + "\r\nv",
        {{std::string(298, 'w'), false}, {"v", true}}},
@@ -102,6 +107,24 @@ TEST(LineReader, ReadsTheSameFromAReportFile) {
     ASSERT_TRUE(file.has_value());
     LineReader reader(*file);
     EXPECT_EQ(ReadAll(reader, 299), c.want);
+  }
+}
+
+// Lines read in place (from memory) and lines read a byte at a time (a source that
+// hands out one byte per read) agree on texts made of the bytes that matter.
+TEST(LineReader, InPlaceAndByteByByteReadsAgree) {
+  std::mt19937 random(2026);
+  constexpr std::string_view kBytes = "aaaab\r\n\n\x1A";
+  for (int round = 0; round < 3000; ++round) {
+    std::string bytes(random() % 40 + (round % 10 == 0 ? 600 : 0), 'a');
+    for (char& c : bytes) c = kBytes[random() % (round % 2 == 0 ? kBytes.size() - 1 : kBytes.size())];
+    for (const std::size_t limit : {std::size_t{3}, std::size_t{299}}) {
+      SCOPED_TRACE(::testing::PrintToString(bytes) + ", limit " + std::to_string(limit));
+      LineReader inPlace(bytes);
+      ChunkedSource source(bytes, 1);
+      LineReader byteByByte(source);
+      ASSERT_EQ(ReadAll(inPlace, limit), ReadAll(byteByByte, limit));
+    }
   }
 }
 
