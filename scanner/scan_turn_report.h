@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "core/puzzle_result.h"
+#include "scanner/examined_lines.h"  // TriggerPhrases
 #include "scanner/report_file.h"
 
 namespace talvorix {
@@ -31,9 +32,6 @@ int32_t ScanReportFile(std::optional<ReportFile> file, ResultTable* table,
 /// Scans report bytes as the file would deliver them, in the game's form as they are.
 /// A pure function of the bytes.
 ResultTable ScanTurnReportText(std::string_view bytes);
-
-/// The phrases that arm a Hall puzzle or start a hermit puzzle, in Windows-1250.
-std::vector<std::string_view> TriggerPhrases();
 
 /// Solves one complete puzzle text (a writable NUL-terminated buffer and its size
 /// with the NUL) into `result`; the bool says whether the solve succeeded.
