@@ -28,6 +28,13 @@ constexpr std::string_view UpToNul(std::string_view text) {
   return nul == kNpos ? text : text.substr(0, nul);
 }
 
+/// The first position from `pos` that is not a blank (character 32 only); a position
+/// at or past the end stays where it is.
+constexpr std::size_t SkipBlanks(std::string_view text, std::size_t pos) {
+  while (pos < text.size() && text[pos] == ' ') ++pos;
+  return pos;
+}
+
 /// White space as the C library's classification gives it in the "C" locale.
 constexpr bool IsCSpace(char c) {
   return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
@@ -53,5 +60,6 @@ constexpr int32_t ReadLeadingInteger(std::string_view text) {
 static_assert(ReadLeadingInteger(" \t-12x") == -12);
 static_assert(ReadLeadingInteger("+7") == 7 && ReadLeadingInteger("x1") == 0);
 static_assert(ReadLeadingInteger("4294967297") == 1);
+static_assert(SkipBlanks("  a ", 0) == 2 && SkipBlanks("a  ", 1) == 3 && SkipBlanks("a", 5) == 5);
 
 }  // namespace talvorix

@@ -30,12 +30,6 @@ constexpr std::string_view kUnsolvable = "Nem lehet megoldani\nI/H ??";
 /// What ends each name of the list "egy N0, egy N1, egy N2, egy N3 ... egy N4.".
 constexpr std::string_view kNameEnds[kSpeakerCount] = {",", ",", ",", " ", "."};
 
-/// Skips blanks (character 32 only) from pos.
-std::size_t SkipBlanks(std::string_view text, std::size_t pos) {
-  while (pos < text.size() && text[pos] == ' ') ++pos;
-  return pos;
-}
-
 /// pos + step, or the end of the text when that lies beyond it.
 std::size_t Advance(std::string_view text, std::size_t pos, std::size_t step) {
   return step <= text.size() - pos ? pos + step : text.size();

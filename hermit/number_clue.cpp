@@ -123,12 +123,6 @@ constexpr PhraseSet<kRowCount + 2> kClueWords([] {
   return words;
 }());
 
-/// Skips blanks (character 32 only) from pos.
-std::size_t SkipBlanks(std::string_view text, std::size_t pos) {
-  while (pos < text.size() && text[pos] == ' ') ++pos;
-  return pos;
-}
-
 /// Where the text after the first `anchor` starts: one character past the anchor
 /// (normally its blank), then past blanks; never past the end of the sentence.
 std::size_t AfterAnchor(std::string_view sentence, std::string_view anchor) {
