@@ -18,4 +18,10 @@ bool IsFolderPath(const std::string& path);
 /// the folder is read is left out.
 std::optional<std::vector<FolderEntry>> ListFolder(const std::string& folder);
 
+#ifdef _WIN32
+/// ListFolder for a folder named in UTF-16, with the file names in UTF-8, so that no
+/// name is lost to the system's code page.
+std::optional<std::vector<FolderEntry>> ListWideFolder(const std::wstring& folder);
+#endif
+
 }  // namespace talvorix

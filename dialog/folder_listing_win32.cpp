@@ -15,16 +15,42 @@ std::wstring WidePath(const std::string& path) {
   return wide;
 }
 
-/// A UTF-16 name in the system's code page; nullopt when a character has no 8-bit form,
-/// since such a name could not be opened again through it.
-std::optional<std::string> NarrowName(const wchar_t* name) {
+/// A UTF-16 name in a code page; nullopt when a character has no form in it, since
+/// such a name could not be opened again through it.
+std::optional<std::string> NarrowName(const wchar_t* name, UINT codePage) {
+  // UTF-8 reports a name it cannot hold (a lone surrogate) as an error rather than
+  // through the default-character flag, which it does not take.
+  const DWORD flags = codePage == CP_UTF8 ? WC_ERR_INVALID_CHARS : 0;
   BOOL lossy = FALSE;
-  const int length = WideCharToMultiByte(CP_ACP, 0, name, -1, nullptr, 0, nullptr, &lossy);
+  BOOL* const lossyOut = codePage == CP_UTF8 ? nullptr : &lossy;
+  const int length = WideCharToMultiByte(codePage, flags, name, -1, nullptr, 0, nullptr, lossyOut);
   if (length <= 1 || lossy) return std::nullopt;
   std::string narrow(static_cast<std::size_t>(length), '\0');
-  WideCharToMultiByte(CP_ACP, 0, name, -1, narrow.data(), length, nullptr, nullptr);
+  WideCharToMultiByte(codePage, flags, name, -1, narrow.data(), length, nullptr, nullptr);
   narrow.resize(static_cast<std::size_t>(length - 1));
   return narrow;
+}
+
+/// The regular files of a UTF-16 named folder, their names in a code page.
+std::optional<std::vector<FolderEntry>> ListIn(std::wstring pattern, UINT codePage) {
+  if (pattern.empty()) return std::nullopt;
+  if (pattern.back() != L'\\' && pattern.back() != L'/') pattern += L'\\';
+  pattern += L'*';
+  WIN32_FIND_DATAW found;
+  const HANDLE search = FindFirstFileW(pattern.c_str(), &found);
+  if (search == INVALID_HANDLE_VALUE) return std::nullopt;
+  std::vector<FolderEntry> entries;
+  do {
+    if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) continue;
+    const std::optional<std::string> name = NarrowName(found.cFileName, codePage);
+    if (!name) continue;
+    const uint64_t size = (static_cast<uint64_t>(found.nFileSizeHigh) << 32) | found.nFileSizeLow;
+    const uint64_t time = (static_cast<uint64_t>(found.ftLastWriteTime.dwHighDateTime) << 32) |
+                          found.ftLastWriteTime.dwLowDateTime;
+    entries.push_back({*name, size, static_cast<int64_t>(time)});
+  } while (FindNextFileW(search, &found));
+  FindClose(search);
+  return entries;
 }
 
 }  // namespace
@@ -37,25 +63,11 @@ bool IsFolderPath(const std::string& path) {
 }
 
 std::optional<std::vector<FolderEntry>> ListFolder(const std::string& folder) {
-  std::wstring pattern = WidePath(folder);
-  if (pattern.empty()) return std::nullopt;
-  if (pattern.back() != L'\\' && pattern.back() != L'/') pattern += L'\\';
-  pattern += L'*';
-  WIN32_FIND_DATAW found;
-  const HANDLE search = FindFirstFileW(pattern.c_str(), &found);
-  if (search == INVALID_HANDLE_VALUE) return std::nullopt;
-  std::vector<FolderEntry> entries;
-  do {
-    if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) continue;
-    const std::optional<std::string> name = NarrowName(found.cFileName);
-    if (!name) continue;
-    const uint64_t size = (static_cast<uint64_t>(found.nFileSizeHigh) << 32) | found.nFileSizeLow;
-    const uint64_t time = (static_cast<uint64_t>(found.ftLastWriteTime.dwHighDateTime) << 32) |
-                          found.ftLastWriteTime.dwLowDateTime;
-    entries.push_back({*name, size, static_cast<int64_t>(time)});
-  } while (FindNextFileW(search, &found));
-  FindClose(search);
-  return entries;
+  return ListIn(WidePath(folder), CP_ACP);
+}
+
+std::optional<std::vector<FolderEntry>> ListWideFolder(const std::wstring& folder) {
+  return ListIn(folder, CP_UTF8);
 }
 
 }  // namespace talvorix

@@ -4,6 +4,7 @@
 // load from it and when.
 
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -11,24 +12,37 @@
 
 namespace talvorix {
 
+class ResultTable;
+
+/// Fills a table from one report and returns its count (-1, 0 or the number of records).
+using ReportScan = std::function<int32_t(ResultTable* table)>;
+
 /// How long a report's size and modification time must hold before it is loaded, so
 /// that a save still being written is never shown.
 inline constexpr int64_t kStableMilliseconds = 300;
 
 /// One regular file of a folder.
 struct FolderEntry {
-  std::string name;      // the file's own name, 8-bit
+  std::string name;      // the file's own name, in the folder source's form of names
   uint64_t size = 0;     // in bytes
   int64_t modified = 0;  // modification time, in any fixed unit and epoch
   bool operator==(const FolderEntry&) const = default;
 };
 
-/// What the dialog needs from the platform to watch a folder.
+/// What the dialog needs from the platform to watch a folder. A source names folders
+/// and files in a form of its own, which is the 8-bit path itself unless a platform
+/// keeps names that no 8-bit path can hold; FolderName turns an 8-bit path into it.
 class FolderSource {
  public:
   virtual ~FolderSource() = default;
-  /// Whether the path names a folder (a link to one counts).
+  /// Whether the 8-bit path names a folder (a link to one counts).
   virtual bool IsFolder(const std::string& path) = 0;
+  /// The source's name of the folder at an 8-bit path (from the command line, the
+  /// hand-over block or a drop), which the other calls take.
+  virtual std::string FolderName(const std::string& path) { return path; }
+  /// Reads a report of the folder's listing; an empty function when the report is to be
+  /// read through the 8-bit path PathInFolder(folder, entry.name).
+  virtual ReportScan Scan(const std::string& /*folder*/, const FolderEntry& /*entry*/) { return {}; }
   /// The folder's regular files; nullopt when the folder cannot be read.
   virtual std::optional<std::vector<FolderEntry>> List(const std::string& folder) = 0;
   /// A steady clock, in milliseconds.

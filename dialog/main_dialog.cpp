@@ -92,7 +92,7 @@ void MainDialog::LoadAndShow(const ReportScan& scan) {
 
 void MainDialog::TakePath(const std::string& path) {
   if (folders_ != nullptr && folders_->IsFolder(path)) {
-    StartWatching(path);
+    StartWatching(folders_->FolderName(path));
     return;
   }
   StopWatching();
@@ -115,7 +115,7 @@ void MainDialog::StartWatching(const std::string& folder) {
   if (const FolderEntry* newest = NewestReport(*listing)) {
     // Shown at once; should it still be growing, the complete save replaces it.
     settler_.Shown(*newest);
-    LoadAndShow(ScanPath(PathInFolder(folder, newest->name)));
+    LoadAndShow(EntryScan(folder, *newest));
   } else {
     table_.Clear();
     view_.SetControlText(kAnswerControl, "");
@@ -134,6 +134,11 @@ void MainDialog::StopWatching() {
   view_.SetControlText(kHintControl, kIdleHint);
 }
 
+ReportScan MainDialog::EntryScan(const std::string& folder, const FolderEntry& entry) const {
+  ReportScan scan = folders_->Scan(folder, entry);
+  return scan ? scan : ScanPath(PathInFolder(folder, entry.name));
+}
+
 void MainDialog::OnFolderChanged() {
   if (watched_.empty()) return;
   // An unreadable listing (the folder removed or renamed) leaves the screen as it is.
@@ -141,7 +146,7 @@ void MainDialog::OnFolderChanged() {
   if (!listing) return;
   int64_t wakeIn = 0;
   const std::optional<FolderEntry> settled = settler_.Look(*listing, folders_->NowMilliseconds(), &wakeIn);
-  if (settled) LoadAndShow(ScanPath(PathInFolder(watched_, settled->name)));
+  if (settled) LoadAndShow(EntryScan(watched_, *settled));
   if (wakeIn > 0) folders_->WakeIn(wakeIn);
 }
 
@@ -167,6 +172,12 @@ void MainDialog::OnDrop(const std::string& path) {
   TakePath(path);
 }
 
+void MainDialog::OnDropFolder(const std::string& folder) {
+  if (folders_ == nullptr) return OnDrop(folder);
+  view_.BringToForeground();
+  StartWatching(folder);
+}
+
 void MainDialog::OnSharedPath() {
   const std::optional<std::span<const char>> block = sharedBlock_.Bytes();
   if (!block) return;  // no block to read: nothing changes
@@ -180,9 +191,9 @@ void MainDialog::OnOpenFile(const ReportScan& scan) {
   LoadAndShow(scan);
 }
 
-void MainDialog::OnWatchFolder(const std::string& path) {
+void MainDialog::OnWatchFolder(const std::string& folder) {
   if (folders_ == nullptr) return;
-  StartWatching(path);
+  StartWatching(folder);
 }
 
 void MainDialog::OnCopy() {

@@ -13,9 +13,6 @@
 
 namespace talvorix {
 
-/// Fills a table from one report and returns its count (-1, 0 or the number of records).
-using ReportScan = std::function<int32_t(ResultTable* table)>;
-
 /// The longest command-line path taken; a longer one is refused, never cut.
 inline constexpr std::size_t kMaxCommandLinePath = 259;
 
@@ -52,6 +49,9 @@ class MainDialog {
   void OnDrop(const ReportScan& scan);
   /// A file was dropped on the dialog: the first dropped file's 8-bit name.
   void OnDrop(const std::string& path);
+  /// A folder was dropped on the dialog, named as the folder source names folders (for
+  /// a name that no 8-bit path holds).
+  void OnDropFolder(const std::string& folder);
   /// Another program announced a path in the shared block.
   void OnSharedPath();
   /// The "<" button: shows the record before the current one, the last after the first.
@@ -64,8 +64,8 @@ class MainDialog {
   void OnOpenFile(const std::string& path);
   /// The user chose a report to open; `scan` reads it.
   void OnOpenFile(const ReportScan& scan);
-  /// The user chose a folder to watch.
-  void OnWatchFolder(const std::string& path);
+  /// The user chose a folder to watch, named as the folder source names folders.
+  void OnWatchFolder(const std::string& folder);
   /// The watched folder changed, or the wait that FolderSource::WakeIn asked for ended.
   void OnFolderChanged();
   /// Ctrl+C: puts the answer on screen on the clipboard; nothing without a record.
@@ -95,6 +95,8 @@ class MainDialog {
   /// as a report that cannot be read.
   void StartWatching(const std::string& folder);
   void StopWatching();
+  /// Reads a report of the watched folder's listing, as the folder source says.
+  ReportScan EntryScan(const std::string& folder, const FolderEntry& entry) const;
 
 
   DialogView& view_;

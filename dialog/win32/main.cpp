@@ -37,18 +37,6 @@ struct App {
 /// The dialog of this thread, for the keyboard filter, which has no other way to it.
 App* keyboardApp = nullptr;
 
-/// A UTF-16 name in the system's code page; empty when a character has no 8-bit form.
-std::string NarrowPath(const std::wstring& wide) {
-  if (wide.empty()) return {};
-  BOOL lossy = FALSE;
-  const int length =
-      WideCharToMultiByte(CP_ACP, 0, wide.data(), static_cast<int>(wide.size()), nullptr, 0, nullptr, &lossy);
-  if (length <= 0 || lossy) return {};
-  std::string narrow(static_cast<std::size_t>(length), '\0');
-  WideCharToMultiByte(CP_ACP, 0, wide.data(), static_cast<int>(wide.size()), narrow.data(), length, nullptr, nullptr);
-  return narrow;
-}
-
 bool IsWideFolder(const std::wstring& name) {
   const DWORD attributes = GetFileAttributesW(name.c_str());
   return !name.empty() && attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
@@ -61,9 +49,9 @@ ReportScan WideScan(std::wstring name) {
 void OnDropFiles(App* app, HDROP drop) {
   const std::wstring name = FirstDroppedFile(drop);
   DragFinish(drop);
-  // A folder is watched through its 8-bit name; one without such a name cannot be.
-  if (IsWideFolder(name)) {
-    app->dialog.OnDrop(NarrowPath(name));
+  // A folder is watched by its UTF-16 name, which the code page need not hold.
+  if (const std::string folder = Win32FolderSource::NameOf(name); IsWideFolder(name) && !folder.empty()) {
+    app->dialog.OnDropFolder(folder);
     return;
   }
   app->dialog.OnDrop(WideScan(name));
@@ -110,8 +98,8 @@ void WatchFolder(App* app) {
   ILFree(chosen);
   if (!named) return;
   folder.resize(wcsnlen(folder.c_str(), folder.size()));
-  const std::string narrow = NarrowPath(folder);
-  if (!narrow.empty()) app->dialog.OnWatchFolder(narrow);
+  const std::string name = Win32FolderSource::NameOf(folder);
+  if (!name.empty()) app->dialog.OnWatchFolder(name);
 }
 
 void OnMenuCommand(App* app, UINT command) {

@@ -1,6 +1,9 @@
 #pragma once
 // The watched folder on Windows: FindFirstFileW listings and a 250 ms window timer
-// that has the logic look at the folder while one is watched.
+// that has the logic look at the folder while one is watched. Folders and files are
+// named in UTF-8 (UTF-16 converted), so that a folder chosen or dropped whose name has
+// no form in the system's code page is watched as any other; a folder that arrives
+// as an 8-bit path is converted from the code page once.
 
 #include <windows.h>
 
@@ -18,7 +21,12 @@ class Win32FolderSource : public FolderSource {
   /// The dialog window is known only once it has been created.
   void Attach(HWND dialog) { dialog_ = dialog; }
 
+  /// The source's name (UTF-8) of a UTF-16 folder name; empty when it has none.
+  static std::string NameOf(const std::wstring& folder);
+
   bool IsFolder(const std::string& path) override;
+  std::string FolderName(const std::string& path) override;
+  ReportScan Scan(const std::string& folder, const FolderEntry& entry) override;
   std::optional<std::vector<FolderEntry>> List(const std::string& folder) override;
   int64_t NowMilliseconds() override;
   void Watch(const std::string& folder) override;

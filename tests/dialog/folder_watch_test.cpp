@@ -295,6 +295,62 @@ TEST(FolderWatch, HandedOverPaths) {
   EXPECT_EQ(view.Last(kHintControl), "Húzd rá a fordulót");
 }
 
+// A source whose names are not the 8-bit paths (Windows keeps UTF-16 ones): the dialog
+// hands it back only its own names and reads reports only through it.
+TEST(FolderWatch, ASourceWithNamesOfItsOwn) {
+  struct OwnNames : FakeFolder {
+    std::vector<std::string> scanned;  // "folder|name" of each report read
+    std::string FolderName(const std::string& path) override { return "own:" + path; }
+    ReportScan Scan(const std::string& folder, const FolderEntry& entry) override {
+      scanned.push_back(folder + "|" + entry.name);
+      const std::string path = PathInFolder(folder.substr(4), entry.name);
+      return MainDialog::ScanPath(path);
+    }
+  };
+  enum class Way { kDrop, kDropFolder, kWatchFolder, kCommandLine };
+  struct Case {
+    const char* name;
+    Way way;  // an 8-bit path (drop, command line) or the source's own name (the others)
+  };
+  const Case kCases[] = {
+      {"an 8-bit drop", Way::kDrop},
+      {"the command line", Way::kCommandLine},
+      {"a dropped folder", Way::kDropFolder},
+      {"a chosen folder", Way::kWatchFolder},
+  };
+  for (const Case& c : kCases) {
+    SCOPED_TRACE(c.name);
+    TempDir dir;
+    dir.Write("b.htm", ReportWith(2));
+    dir.Write("c.HTML", ReportWith(3));
+    RecordingView view;
+    NoBlock block;
+    OwnNames folder;
+    // The 8-bit path is a folder to IsFolder; every other call knows it by its own name.
+    folder.folders[dir.path()] = {};
+    const std::string own = "own:" + dir.path();
+    folder.folders[own] = {{"b.htm", 10, 1}};
+    MainDialog dialog(view, block, c.way == Way::kCommandLine ? dir.path() : "", &folder);
+    dialog.OnInit();
+    if (c.way == Way::kDrop) dialog.OnDrop(dir.path());
+    if (c.way == Way::kDropFolder) dialog.OnDropFolder(own);
+    if (c.way == Way::kWatchFolder) dialog.OnWatchFolder(own);
+    EXPECT_EQ(dialog.watchedFolder(), own);
+    EXPECT_EQ(folder.watched, own);
+    EXPECT_EQ(dialog.table().count(), 2);
+    EXPECT_EQ(view.Last(kHintControl), "Figyelt mappa: " + std::string(LastPathComponent(own)));
+    folder.folders[own].push_back({"c.HTML", 10, 5});
+    folder.now += kStableMilliseconds;
+    dialog.OnFolderChanged();
+    folder.now += kStableMilliseconds;
+    dialog.OnFolderChanged();
+    EXPECT_EQ(dialog.table().count(), 3);
+    EXPECT_EQ(folder.scanned, (std::vector<std::string>{own + "|b.htm", own + "|c.HTML"}));
+    const bool fronted = std::find(view.calls.begin(), view.calls.end(), "front") != view.calls.end();
+    EXPECT_EQ(fronted, c.way == Way::kDrop || c.way == Way::kDropFolder);
+  }
+}
+
 TEST(FolderWatch, AnUnreadableListingLeavesTheScreen) {
   Watch w;
   w.listing() = {{"b.htm", 10, 1}};

@@ -254,6 +254,7 @@ int wmain(int argc, wchar_t** argv) {
       {"SendersTakeTurns", SendersTakeTurns},
       {"ForeignWriteFailsTheSender", ForeignWriteFailsTheSender},
       {"WatchesAFolder", WatchesAFolder},
+      {"WatchesFoldersNamedOutsideTheCodePage", WatchesFoldersNamedOutsideTheCodePage},
       {"CopyPutsTheAnswerOnTheClipboard", CopyPutsTheAnswerOnTheClipboard},
       {"CtrlOOpensTheChosenReport", CtrlOOpensTheChosenReport},
       {"ContextMenuOffersOpenWatchAndCopy", ContextMenuOffersOpenWatchAndCopy},

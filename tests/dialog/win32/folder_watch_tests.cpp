@@ -70,6 +70,36 @@ void WatchesAFolder() {
   ExpectTrue("the old folder is no longer watched", !WaitForCounter(dialog, "1/4", 800));
 }
 
+void WatchesFoldersNamedOutsideTheCodePage() {
+  // Wine's code page here is 1252: it has no "ő", "Ω" or CJK characters.
+  struct Case {
+    std::wstring folder;
+    std::wstring report;
+    bool dropped;  // else on the command line, as an 8-bit path
+    std::string hint;
+  };
+  const std::vector<Case> cases = {
+      {L"letöltések-ő", L"forduló-ő.html", true, "Figyelt mappa: letöltések-ő"},
+      {L"下载", L"报告-Ω.html", true, "Figyelt mappa: ??"},
+      {L"letoltesek-8bit", L"forduló-Ω.html", false, "Figyelt mappa: letoltesek-8bit"},
+  };
+  for (const Case& c : cases) {
+    const std::string name = Utf8(c.folder);
+    const std::wstring folder = FreshFolder(c.folder);
+    Dialog dialog(c.dropped ? Example("fordulo-114.html") : L"\"" + folder + L"\"");
+    if (!dialog.ok()) continue;
+    if (c.dropped) Drop(dialog, dialog.process(), {folder});
+    ExpectEq(name + ": hint", c.hint, dialog.Text(kHintControl));
+    ExpectEq(name + ": no report yet", "Még nincs forduló ebben a mappában", dialog.Text(kTextControl));
+    Save("fordulo-113.html", folder, c.report);
+    ExpectTrue(name + ": a report saved as " + Utf8(c.report) + " appears", WaitForCounter(dialog, "1/3"));
+    ExpectShown(name + ": the saved report", Record("fordulo-113.html", 1), dialog);
+    Sleep(50);
+    Save("fordulo-112.html", folder, L"második-ő.htm");
+    ExpectTrue(name + ": a newer one replaces it", WaitForCounter(dialog, "1/4"));
+  }
+}
+
 void CopyPutsTheAnswerOnTheClipboard() {
   Dialog dialog(Example("fordulo-113.html"));
   if (!dialog.ok()) return;

@@ -7,6 +7,10 @@ namespace talvorix::e2e {
 /// themselves, a newer one replaces the shown one, a save written in two halves shows
 /// only whole, and a dropped file ends the watch.
 void WatchesAFolder();
+/// Folders and reports whose names have no form in the system's code page: a dropped
+/// folder is watched, its reports appear, and the hint shows its name; in a folder
+/// given as an 8-bit path, such a report appears too.
+void WatchesFoldersNamedOutsideTheCodePage();
 /// Ctrl+C puts the answer on screen on the clipboard as Unicode text.
 void CopyPutsTheAnswerOnTheClipboard();
 
