@@ -36,21 +36,22 @@ constexpr std::string_view kLineBreak = "<BR>";
 /// In window mode a line keeps one character less than a read takes.
 constexpr std::size_t kWindowLineLimit = 298;
 
-/// Every phrase a line is tested for, found in one pass: the ancestor phrases, then the
-/// hermit's start phrase, then the line-break tag.
+/// The phrases of a line found in one pass: the ancestor phrases, then the hermit's
+/// start phrase. The line-break tag, much shorter than any of them, is looked for on
+/// its own, so that the pass can take longer strides.
 constexpr std::size_t kHermitStartBit = kAncestorPhrases.size();
-constexpr std::size_t kLineBreakBit = kHermitStartBit + 1;
-constexpr PhraseSet<kLineBreakBit + 1> kLinePhrases([] {
-  std::array<std::string_view, kLineBreakBit + 1> phrases{};
+constexpr PhraseSet<kHermitStartBit + 1> kLinePhrases([] {
+  std::array<std::string_view, kHermitStartBit + 1> phrases{};
   for (std::size_t i = 0; i < kAncestorPhrases.size(); ++i) phrases[i] = kAncestorPhrases[i];
   phrases[kHermitStartBit] = kHermitStart.view();
-  phrases[kLineBreakBit] = kLineBreak;
   return phrases;
 }());
 
-LinePhrases Decode(std::uint32_t found) {
+bool HoldsLineBreak(std::string_view line) { return line.find(kLineBreak) != std::string_view::npos; }
+
+LinePhrases Decode(std::uint32_t found, bool lineBreak) {
   return {(found & ((std::uint32_t{1} << kHermitStartBit) - 1)) != 0, ((found >> kHermitStartBit) & 1u) != 0,
-          ((found >> kLineBreakBit) & 1u) != 0};
+          lineBreak};
 }
 
 /// A read's characters as the line sees them: up to the first NUL, cut to `limit`,
@@ -67,17 +68,21 @@ std::string_view CleanLine(std::string_view read, std::size_t limit) {
 ExaminedLine ExaminedLines::Next(std::string_view read) {
   if (mode_ == Mode::kSingleLines) {
     const std::string_view line = CleanLine(read, kReadLimit);
-    return {line, Decode(kLinePhrases.Match(line))};
+    return {line, Decode(kLinePhrases.Match(line), HoldsLineBreak(line))};
   }
   const std::string_view line = CleanLine(read, kWindowLineLimit);
   const std::uint32_t inLine = kLinePhrases.Match(line);
   const std::uint32_t found = previousFound_ | inLine | kLinePhrases.MatchAcrossBlank(previous_, line);
+  // The tag holds no blank, so it lies wholly in one of the two lines.
+  const bool breakInLine = HoldsLineBreak(line);
+  const bool lineBreak = previousBreak_ || breakInLine;
+  previousBreak_ = breakInLine;
   examined_.assign(previous_);
   examined_.push_back(' ');
   examined_.append(line);
   previous_.assign(line);
   previousFound_ = inLine;
-  return {examined_, Decode(found)};
+  return {examined_, Decode(found, lineBreak)};
 }
 
 std::vector<std::string_view> TriggerPhrases() {

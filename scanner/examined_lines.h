@@ -44,6 +44,7 @@ class ExaminedLines {
   Mode mode_ = Mode::kWindow;
   std::string previous_;  // window mode: the previous line, already cleaned
   std::uint32_t previousFound_ = 0;  // and the phrases it holds
+  bool previousBreak_ = false;       // and whether it holds a <BR>
   std::string examined_;
 };
 
