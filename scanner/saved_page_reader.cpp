@@ -129,12 +129,31 @@ std::size_t SavedPageReader::TakeUtf8(char* out, std::size_t room) {
   return written;
 }
 
+inline bool SavedPageReader::TakeFourAsciiUnits(char* out, bool bigEndian) {
+  if constexpr (std::endian::native != std::endian::little) return false;
+  // In the word, a unit's low byte comes first when the text is little-endian.
+  const uint64_t word = byte_words::Load(block_.data() + pos_);
+  const uint64_t notAscii = bigEndian ? 0x80FF80FF80FF80FFu : 0xFF80FF80FF80FF80u;
+  const uint64_t charBits = bigEndian ? 0x8000800080008000u : 0x0080008000800080u;
+  if ((word & notAscii) != 0) return false;
+  if (form_.respellBreaks && (byte_words::ZeroBytes(word ^ (byte_words::kOnes * '<')) & charBits) != 0) return false;
+  // The four characters' bytes, gathered into the low four bytes of one word.
+  const uint64_t chars = bigEndian ? word >> 8 : word;
+  const uint64_t packed = (chars & 0xFF) | ((chars >> 8) & 0xFF00) | ((chars >> 16) & 0xFF0000) |
+                          ((chars >> 24) & 0xFF000000);
+  const auto four = static_cast<uint32_t>(packed);
+  std::memcpy(out, &four, sizeof four);
+  pos_ += 8;
+  return true;
+}
+
 std::size_t SavedPageReader::TakeUtf16(char* out, std::size_t room) {
   const bool bigEndian = form_.encoding == PageEncoding::kUtf16Be;
   std::size_t written = 0;
   while (written < room && pos_ < end_) {
     if (written + 4 <= room && pos_ + 8 <= end_ && TakeFourAsciiUnits(out + written, bigEndian)) {
       written += 4;
+      while (written + 4 <= room && pos_ + 8 <= end_ && TakeFourAsciiUnits(out + written, bigEndian)) written += 4;
       continue;
     }
     const std::size_t left = end_ - pos_;
@@ -149,20 +168,6 @@ std::size_t SavedPageReader::TakeUtf16(char* out, std::size_t room) {
     pos_ += c.length;
   }
   return written;
-}
-
-bool SavedPageReader::TakeFourAsciiUnits(char* out, bool bigEndian) {
-  if constexpr (std::endian::native != std::endian::little) return false;
-  // In the word, a unit's low byte comes first when the text is little-endian.
-  const uint64_t word = byte_words::Load(block_.data() + pos_);
-  const uint64_t notAscii = bigEndian ? 0x80FF80FF80FF80FFu : 0xFF80FF80FF80FF80u;
-  const uint64_t charBits = bigEndian ? 0x8000800080008000u : 0x0080008000800080u;
-  if ((word & notAscii) != 0) return false;
-  if (form_.respellBreaks && (byte_words::ZeroBytes(word ^ (byte_words::kOnes * '<')) & charBits) != 0) return false;
-  const std::size_t first = bigEndian ? 1 : 0;
-  for (std::size_t k = 0; k < 4; ++k) out[k] = static_cast<char>(block_[pos_ + first + 2 * k]);
-  pos_ += 8;
-  return true;
 }
 
 std::size_t SavedPageReader::TakeOpening(char* out, std::size_t width) {
