@@ -1,5 +1,8 @@
 #include "cli/output.h"
 
+#include <array>
+#include <cstddef>
+
 #include <nlohmann/json.hpp>
 
 #include "core/cp1250.h"
@@ -9,6 +12,40 @@ namespace talvorix {
 namespace {
 
 using Json = nlohmann::ordered_json;
+
+constexpr std::string_view kHex = "0123456789abcdef";
+
+void AppendHexEscape(unsigned char byte, std::string* out) {
+  out->append("\\x");
+  out->push_back(kHex[byte >> 4]);
+  out->push_back(kHex[byte & 0x0f]);
+}
+
+/// The Windows-1250 bytes that would reach a terminal as control characters: C0 but
+/// the tab and the line feed (a truth table's answer has a line per speaker), DEL, and
+/// the five bytes the code page leaves undefined, which decode to C1 controls.
+constexpr std::array<bool, 256> kControlBytes = [] {
+  std::array<bool, 256> control{};
+  for (std::size_t b = 0; b < 0x20; ++b) control[b] = b != '\t' && b != '\n';
+  control[0x7F] = true;
+  for (std::size_t b = 0x80; b < 0x100; ++b) control[b] = cp1250_detail::kHighHalf[b - 0x80] < 0xA0;
+  return control;
+}();
+
+/// Appends a record's field for a terminal: its UTF-8, with each control character
+/// written as \xHH, as paths are, so that a report cannot move the cursor, clear the
+/// screen or retitle the terminal. A report in the game's own form holds none.
+void AppendShown(std::string_view cp1250, std::string* out) {
+  std::size_t from = 0;
+  for (std::size_t i = 0; i < cp1250.size(); ++i) {
+    const auto byte = static_cast<unsigned char>(cp1250[i]);
+    if (!kControlBytes[byte]) continue;
+    AppendUtf8(cp1250.substr(from, i - from), out);
+    AppendHexEscape(byte, out);
+    from = i + 1;
+  }
+  AppendUtf8(cp1250.substr(from), out);
+}
 
 /// Writes each record as the dialog shows it through `emit`, one piece at a time, so
 /// nothing larger than one record is ever held.
@@ -28,12 +65,12 @@ void EmitRecords(const ResultTable& table, Emit&& emit) {
     piece.clear();
     if (k > 1) piece += "\n";
     piece.append("[").append(std::to_string(k)).append("/").append(total).append("]");
-    AppendUtf8(r->title, &piece);
+    AppendShown(r->title, &piece);
     piece += '\n';
-    AppendUtf8(r->text, &piece);
+    AppendShown(r->text, &piece);
     piece += '\n';
     piece += answerLabel;
-    AppendUtf8(r->answer, &piece);
+    AppendShown(r->answer, &piece);
     piece += '\n';
     emit(piece);
   }
@@ -117,7 +154,6 @@ bool WriteJsonLine(std::FILE* stream, std::string_view path, const ResultTable& 
 }
 
 std::string EscapeControlBytes(std::string_view bytes) {
-  constexpr std::string_view kHex = "0123456789abcdef";
   std::string out;
   out.reserve(bytes.size());
   for (const char c : bytes) {
@@ -126,9 +162,7 @@ std::string EscapeControlBytes(std::string_view bytes) {
       out.push_back(c);
       continue;
     }
-    out.append("\\x");
-    out.push_back(kHex[byte >> 4]);
-    out.push_back(kHex[byte & 0x0f]);
+    AppendHexEscape(byte, &out);
   }
   return out;
 }

@@ -11,7 +11,9 @@ namespace talvorix {
 
 /// Every record as the dialog shows it: "[k/N]" and the title, the text, and
 /// "Megoldás : " with the answer; or the notice for a report without puzzles.
-/// A table with count -1 gives the empty string.
+/// A table with count -1 gives the empty string. Control characters of a field (C0
+/// but the tab and the line feed, DEL, and the code page's undefined bytes) are
+/// written as \xHH.
 std::string FormatRecords(const ResultTable& table);
 
 /// FormatRecords written to `stream` one record at a time; false when a write failed.

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "core/cp1250.h"
+#include "core/notices.h"
 
 namespace talvorix {
 namespace {
@@ -76,6 +77,33 @@ TEST(CliOutput, WritingRecordByRecordGivesTheWholeDocument) {
     whole["count"] = table.count();
     whole["records"] = records;
     EXPECT_EQ(json, whole.dump(-1, ' ', false, nlohmann::ordered_json::error_handler_t::replace));
+  }
+}
+
+TEST(CliOutput, ControlCharactersOfAReportReachTheTerminalEscaped) {
+  struct Case {
+    const char* name;
+    std::string field;  // Windows-1250
+    std::string shown;  // UTF-8
+  };
+  const Case kCases[] = {
+      {"plain text with accents", "Egy \xF5s \x96 50", "Egy \xC5\x91s \xE2\x80\x93 50"},
+      {"a tab stays", "a\tb", "a\tb"},
+      {"escape sequences", "\x1B]0;x\x07\x1B[31m", "\\x1b]0;x\\x07\\x1b[31m"},
+      {"line feeds stay (a truth table's lines)", "A : H\nB : I", "A : H\nB : I"},
+      {"carriage return and backspace", "50\r99\x08", "50\\x0d99\\x08"},
+      {"DEL", "a\x7F", "a\\x7f"},
+      {"undefined bytes decode to C1 controls", "\x81\x83\x88\x90\x98", "\\x81\\x83\\x88\\x90\\x98"},
+      {"the rest of the high half stays", "\x80\x9B\xA0", "\xE2\x82\xAC\xE2\x80\xBA\xC2\xA0"},
+  };
+  for (const Case& c : kCases) {
+    SCOPED_TRACE(c.name);
+    ResultTable table;
+    table.Append(RecordView{c.field, c.field, c.field});
+    const std::string answerLabel = Cp1250ToUtf8(kAnswerLabel);
+    EXPECT_EQ(FormatRecords(table), "[1/1]" + c.shown + "\n" + c.shown + "\n" + answerLabel + c.shown + "\n");
+    // JSON keeps the text itself, escaped as JSON escapes it.
+    EXPECT_EQ(nlohmann::json::parse(FormatJsonLine("p", table))["records"][0]["text"], Cp1250ToUtf8(c.field));
   }
 }
 
