@@ -156,13 +156,17 @@ bool WriteJsonLine(std::FILE* stream, std::string_view path, const ResultTable& 
 std::string EscapeControlBytes(std::string_view bytes) {
   std::string out;
   out.reserve(bytes.size());
-  for (const char c : bytes) {
-    const auto byte = static_cast<unsigned char>(c);
-    if (byte >= 0x20 && byte != 0x7f) {
-      out.push_back(c);
-      continue;
+  for (std::size_t i = 0; i < bytes.size(); ++i) {
+    const auto byte = static_cast<unsigned char>(bytes[i]);
+    const bool c1 = byte == 0xC2 && i + 1 < bytes.size() && (static_cast<unsigned char>(bytes[i + 1]) & 0xE0) == 0x80;
+    if (c1) {
+      AppendHexEscape(byte, &out);
+      AppendHexEscape(static_cast<unsigned char>(bytes[++i]), &out);
+    } else if (byte < 0x20 || byte == 0x7f) {
+      AppendHexEscape(byte, &out);
+    } else {
+      out.push_back(bytes[i]);
     }
-    AppendHexEscape(byte, &out);
   }
   return out;
 }

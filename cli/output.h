@@ -27,8 +27,9 @@ std::string FormatJsonLine(std::string_view path, const ResultTable& table);
 bool WriteJsonLine(std::FILE* stream, std::string_view path, const ResultTable& table);
 
 /// A path (or any argument) as it may reach a terminal: each control byte (0x00-0x1F
-/// and 0x7F) becomes \xHH in lower-case hex. Everything else stays as it is: bytes from
-/// 0x80 up (names in any encoding) and the backslash, the separator of Windows paths.
+/// and 0x7F), and each C1 control in UTF-8 (C2 80 to C2 9F), becomes \xHH in
+/// lower-case hex. Everything else stays as it is: other bytes from 0x80 up (names in
+/// any encoding) and the backslash, the separator of Windows paths.
 std::string EscapeControlBytes(std::string_view bytes);
 
 }  // namespace talvorix

@@ -274,6 +274,7 @@ TEST_F(CraftedReports, ControlBytesInPathsAreShownEscaped) {
       {"tab\tcr\r.html", "tab\\x09cr\\x0d.html"},
       {"back\\slash.html", "back\\slash.html"},
       {"latin\xE9 \xC3\xA9.html", "latin\xE9 \xC3\xA9.html"},
+      {"csi\xC2\x9B" "2J \xC2\xA0\xC2.html", "csi\\xc2\\x9b2J \xC2\xA0\xC2.html"},  // UTF-8 C1, NBSP, lone C2
   };
   for (const Case& c : kCases) {
     SCOPED_TRACE(c.shown);
