@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "cli/output.h"
+#include "cli/terminal.h"
 #include "cli/watch.h"
 #include "core/cp1250.h"
 #include "core/notices.h"
@@ -34,7 +35,7 @@ constexpr std::string_view kUsage =
     "\n"
     "Exit status: 0 when every report could be read, 2 when one could not, 64 for bad usage.\n";
 
-void Print(std::FILE* stream, std::string_view text) { std::fwrite(text.data(), 1, text.size(), stream); }
+void Print(std::FILE* stream, std::string_view text) { talvorix::WriteText(stream, text); }
 
 }  // namespace
 
@@ -67,7 +68,8 @@ int main(int argc, char** argv) {
         Print(stdout, "talvorix-cli " + std::string(talvorix::kVersion) + "\n");
         return kExitOk;
       } else {
-        Print(stderr, "talvorix-cli: unknown option " + talvorix::EscapeControlBytes(arg) + "\n\n");
+        Print(stderr, "talvorix-cli: unknown option " + talvorix::EscapeControlBytes(talvorix::ArgumentAsUtf8(arg)) +
+                          "\n\n");
         Print(stderr, kUsage);
         return kExitUsage;
       }
@@ -96,11 +98,11 @@ int main(int argc, char** argv) {
     const int32_t count = talvorix::ScanTurnReport(path, &table);
     if (count < 0) status = kExitUnreadable;
     if (json) {
-      talvorix::WriteJsonLine(stdout, path, table);
+      talvorix::WriteJsonLine(stdout, talvorix::ArgumentAsUtf8(path), table);
       continue;
     }
     // A file name may hold any byte; control bytes never reach the terminal raw.
-    const std::string shownPath = talvorix::EscapeControlBytes(path);
+    const std::string shownPath = talvorix::EscapeControlBytes(talvorix::ArgumentAsUtf8(path));
     if (reports.size() > 1) Print(stdout, (i > 0 ? "\n==> " : "==> ") + shownPath + " <==\n");
     if (count < 0) {
       Print(stderr, "talvorix-cli: " + shownPath + ": " + talvorix::Cp1250ToUtf8(talvorix::kNoSuchFileNotice) + "\n");

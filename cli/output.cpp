@@ -5,6 +5,7 @@
 
 #include <nlohmann/json.hpp>
 
+#include "cli/terminal.h"
 #include "core/cp1250.h"
 #include "core/notices.h"
 
@@ -136,7 +137,7 @@ std::string FormatRecords(const ResultTable& table) {
 
 bool WriteRecords(std::FILE* stream, const ResultTable& table) {
   bool ok = true;
-  EmitRecords(table, [&](std::string_view piece) { ok &= std::fwrite(piece.data(), 1, piece.size(), stream) == piece.size(); });
+  EmitRecords(table, [&](std::string_view piece) { ok &= WriteText(stream, piece); });
   return ok;
 }
 
@@ -148,8 +149,8 @@ std::string FormatJsonLine(std::string_view path, const ResultTable& table) {
 
 bool WriteJsonLine(std::FILE* stream, std::string_view path, const ResultTable& table) {
   bool ok = true;
-  EmitJsonLine(path, table, [&](std::string_view piece) { ok &= std::fwrite(piece.data(), 1, piece.size(), stream) == piece.size(); });
-  ok &= std::fputc('\n', stream) != EOF;
+  EmitJsonLine(path, table, [&](std::string_view piece) { ok &= WriteText(stream, piece); });
+  ok &= WriteText(stream, "\n");
   return ok;
 }
 

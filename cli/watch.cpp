@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "cli/output.h"
+#include "cli/terminal.h"
 #include "core/cp1250.h"
 #include "core/notices.h"
 #include "dialog/folder_listing.h"
@@ -20,18 +21,19 @@ namespace {
 constexpr auto kLookInterval = std::chrono::milliseconds(250);
 
 void Print(std::string_view text) {
-  std::fwrite(text.data(), 1, text.size(), stdout);
+  WriteText(stdout, text);
   std::fflush(stdout);
 }
 
 void PrintReport(const std::string& path, const WatchOptions& options) {
   ResultTable table;
   ScanTurnReport(path, &table);
+  const std::string shownPath = ArgumentAsUtf8(path);
   if (options.json) {
-    Print(FormatJsonLine(path, table) + "\n");
+    Print(FormatJsonLine(shownPath, table) + "\n");
     return;
   }
-  const std::string header = "==> " + EscapeControlBytes(path) + " <==\n";
+  const std::string header = "==> " + EscapeControlBytes(shownPath) + " <==\n";
   if (table.count() < 0) {
     Print(header + Cp1250ToUtf8(kNoSuchFileNotice) + "\n\n");
     return;
@@ -49,8 +51,8 @@ int64_t NowMilliseconds() {
 int WatchFolderAndPrint(const std::string& folder, const WatchOptions& options) {
   const std::optional<std::vector<FolderEntry>> first = ListFolder(folder);
   if (!first || !IsFolderPath(folder)) {
-    std::fprintf(stderr, "talvorix-cli: %s: %s\n", EscapeControlBytes(folder).c_str(),
-                 Cp1250ToUtf8(kNoSuchFileNotice).c_str());
+    WriteText(stderr, "talvorix-cli: " + EscapeControlBytes(ArgumentAsUtf8(folder)) + ": " +
+                          Cp1250ToUtf8(kNoSuchFileNotice) + "\n");
     return 2;
   }
   ReportSettler settler;

@@ -84,6 +84,20 @@ got=$(wine "C:\\$name\\talvorix-cli.exe" --version 2>&1 | tr -d '\r') || true
 got=$(wine "C:\\$name\\talvorix-cli.exe" "C:\\$name\\minta\\fordulo-112.html" 2>&1 | tr -d '\r') || true
 if [ "$got" = "$(cat "$root/packaging/test/fordulo-112.expected")" ]; then pass "talvorix-cli.exe on the shipped sample"
 else fail "talvorix-cli.exe on the shipped sample"; diff "$root/packaging/test/fordulo-112.expected" <(echo "$got") || true; fi
+# In a console the letters must come through as letters, whatever its code page: a
+# terminal made by `script` is Wine's console here, shown in UTF-8. Wine moves the
+# cursor for blanks and line ends, so escape sequences and white space are dropped
+# before comparing.
+shown=$(script -qec "wine 'C:\\$name\\talvorix-cli.exe' 'C:\\$name\\minta\\fordulo-112.html'" /dev/null \
+  </dev/null 2>&1 | sed -e 's/\x1b\[[0-9;?]*[A-Za-z]//g' -e 's/\x1b\][^\x07]*\x07//g' | tr -d ' \r\n') || true
+want=$(tr -d ' \r\n' < "$root/packaging/test/fordulo-112.expected")
+if [[ "$shown" == *"$want"* ]]; then pass "talvorix-cli.exe in a console shows the accented letters"
+else fail "talvorix-cli.exe in a console: $shown"; fi
+# Paths arrive in the system's code page; the output shows them in UTF-8.
+cp "$name/minta/fordulo-112.html" "$name/minta/forduló.html"
+got=$(wine "C:\\$name\\talvorix-cli.exe" --json "C:\\$name\\minta\\forduló.html" 2>&1 | tr -d '\r') || true
+[[ "$got" == "{\"path\":\"C:\\\\$name\\\\minta\\\\forduló.html\",\"count\":4,"* ]] \
+  && pass "talvorix-cli.exe shows a path with accents in UTF-8" || fail "talvorix-cli.exe --json path: $got"
 
 got=$(wine 'C:\talvorix-dialog-probe.exe' "C:\\$name\\talvorix.exe" "C:\\$name\\minta\\fordulo-112.html" 2>&1 \
   | tr -d '\r') || true
