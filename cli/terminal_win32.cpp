@@ -6,18 +6,10 @@
 #include <algorithm>
 #include <string>
 
+#include "dialog/wide_text_win32.h"
+
 namespace talvorix {
 namespace {
-
-/// `text` in `from` converted to UTF-16; empty when it is empty or cannot be converted.
-std::wstring Wide(std::string_view text, UINT from) {
-  if (text.empty()) return {};
-  const int length = MultiByteToWideChar(from, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
-  if (length <= 0) return {};
-  std::wstring wide(static_cast<std::size_t>(length), L'\0');
-  MultiByteToWideChar(from, 0, text.data(), static_cast<int>(text.size()), wide.data(), length);
-  return wide;
-}
 
 /// The console behind `stream`, or nullptr when it goes to a file or a pipe.
 HANDLE ConsoleOf(std::FILE* stream) {
@@ -37,7 +29,7 @@ bool WriteText(std::FILE* stream, std::string_view utf8) {
   if (console == nullptr) return std::fwrite(utf8.data(), 1, utf8.size(), stream) == utf8.size();
   // What the stream holds goes first, so the order on screen stays the order written.
   std::fflush(stream);
-  const std::wstring wide = Wide(utf8, CP_UTF8);
+  const std::wstring wide = WideFrom(utf8, CP_UTF8);
   std::size_t done = 0;
   while (done < wide.size()) {
     DWORD written = 0;
@@ -49,13 +41,9 @@ bool WriteText(std::FILE* stream, std::string_view utf8) {
 }
 
 std::string ArgumentAsUtf8(std::string_view argument) {
-  const std::wstring wide = Wide(argument, CP_ACP);
+  const std::wstring wide = WideFrom(argument, CP_ACP);
   if (wide.empty()) return std::string(argument);
-  const int length = WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()), nullptr, 0, nullptr, nullptr);
-  if (length <= 0) return std::string(argument);
-  std::string utf8(static_cast<std::size_t>(length), '\0');
-  WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()), utf8.data(), length, nullptr, nullptr);
-  return utf8;
+  return NarrowTo(wide, CP_UTF8).value_or(std::string(argument));
 }
 
 }  // namespace talvorix

@@ -1,0 +1,45 @@
+#include "dialog/wide_text_win32.h"
+
+namespace talvorix {
+namespace {
+
+/// WideCharToMultiByte measured, then written: empty when it fails.
+std::string Narrow(std::wstring_view text, UINT codePage, DWORD flags, const char* substitute, BOOL* lossy) {
+  const int wideLength = static_cast<int>(text.size());
+  const int length = WideCharToMultiByte(codePage, flags, text.data(), wideLength, nullptr, 0, substitute, lossy);
+  if (length <= 0) return {};
+  std::string narrow(static_cast<std::size_t>(length), '\0');
+  WideCharToMultiByte(codePage, flags, text.data(), wideLength, narrow.data(), length, substitute, nullptr);
+  return narrow;
+}
+
+}  // namespace
+
+std::wstring WideFrom(std::string_view text, UINT codePage, DWORD flags) {
+  if (text.empty()) return {};
+  const int narrowLength = static_cast<int>(text.size());
+  const int length = MultiByteToWideChar(codePage, flags, text.data(), narrowLength, nullptr, 0);
+  if (length <= 0) return {};
+  std::wstring wide(static_cast<std::size_t>(length), L'\0');
+  MultiByteToWideChar(codePage, flags, text.data(), narrowLength, wide.data(), length);
+  return wide;
+}
+
+std::optional<std::string> NarrowTo(std::wstring_view text, UINT codePage) {
+  if (text.empty()) return std::string();
+  // UTF-8 reports a character it cannot hold (a lone surrogate) as an error rather than
+  // through the default-character flag, which it does not take.
+  const bool utf8 = codePage == CP_UTF8;
+  BOOL lossy = FALSE;
+  std::string narrow = Narrow(text, codePage, utf8 ? WC_ERR_INVALID_CHARS : 0, nullptr, utf8 ? nullptr : &lossy);
+  if (narrow.empty() || lossy) return std::nullopt;
+  return narrow;
+}
+
+std::string NarrowShown(std::wstring_view text, UINT codePage, char substitute) {
+  if (text.empty()) return {};
+  const char substitutes[2] = {substitute, '\0'};
+  return Narrow(text, codePage, 0, substitutes, nullptr);
+}
+
+}  // namespace talvorix

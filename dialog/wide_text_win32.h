@@ -1,0 +1,26 @@
+#pragma once
+// Text between Windows' 8-bit code pages and UTF-16, measured and converted in one
+// place for the dialog and the command-line programs.
+
+#include <windows.h>
+
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace talvorix {
+
+/// 8-bit text in `codePage` as UTF-16; empty when it is empty or cannot be converted.
+/// `flags` as MultiByteToWideChar takes them (MB_ERR_INVALID_CHARS refuses ill-formed
+/// UTF-8 instead of replacing it).
+std::wstring WideFrom(std::string_view text, UINT codePage, DWORD flags = 0);
+
+/// UTF-16 text in `codePage`; nullopt when a character has no form there (for UTF-8:
+/// a lone surrogate), since such text could not be turned back. Empty text gives "".
+std::optional<std::string> NarrowTo(std::wstring_view text, UINT codePage);
+
+/// UTF-16 text in `codePage`, each character it lacks written as `substitute`; empty
+/// when it cannot be converted.
+std::string NarrowShown(std::wstring_view text, UINT codePage, char substitute);
+
+}  // namespace talvorix
