@@ -20,4 +20,8 @@ bool WriteText(std::FILE* stream, std::string_view utf8);
 /// UTF-8).
 std::string ArgumentAsUtf8(std::string_view argument);
 
+/// Whether the reader of `stream` (a pipe or a socket) has gone, so that nothing written
+/// to it could ever be read; false for files, terminals and where it cannot be told.
+bool OutputReaderGone(std::FILE* stream);
+
 }  // namespace talvorix

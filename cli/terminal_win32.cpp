@@ -46,4 +46,7 @@ std::string ArgumentAsUtf8(std::string_view argument) {
   return NarrowTo(wide, CP_UTF8).value_or(std::string(argument));
 }
 
+// A closed pipe shows when the next write fails.
+bool OutputReaderGone(std::FILE*) { return false; }
+
 }  // namespace talvorix

@@ -1,16 +1,19 @@
 #include "cli/watch.h"
 
+#include <algorithm>
+#include <cerrno>
 #include <chrono>
 #include <cstdio>
+#include <cstring>
 #include <optional>
 #include <string_view>
-#include <thread>
 #include <vector>
 
 #include "cli/output.h"
 #include "cli/terminal.h"
 #include "core/cp1250.h"
 #include "core/notices.h"
+#include "dialog/folder_events.h"
 #include "dialog/folder_listing.h"
 #include "dialog/folder_watch.h"
 #include "scanner/scan_turn_report.h"
@@ -18,32 +21,29 @@
 namespace talvorix {
 namespace {
 
-constexpr auto kLookInterval = std::chrono::milliseconds(250);
+/// How often an idle watch checks that its output is still read, and where the system
+/// gives no notifications, how often it lists the folder.
+constexpr int64_t kIdleLookMilliseconds = 1000;
+constexpr int64_t kPollMilliseconds = 500;
 
-void Print(std::string_view text) {
-  WriteText(stdout, text);
-  std::fflush(stdout);
-}
+bool Print(std::string_view text) { return WriteText(stdout, text) && std::fflush(stdout) == 0; }
 
-void PrintReport(const std::string& path, const WatchOptions& options) {
-  ResultTable table;
-  ScanTurnReport(path, &table);
+bool PrintReport(const std::string& path, const ResultTable& table, const WatchOptions& options) {
   const std::string shownPath = ArgumentAsUtf8(path);
-  if (options.json) {
-    Print(FormatJsonLine(shownPath, table) + "\n");
-    return;
-  }
+  if (options.json) return Print(FormatJsonLine(shownPath, table) + "\n");
   const std::string header = "==> " + EscapeControlBytes(shownPath) + " <==\n";
-  if (table.count() < 0) {
-    Print(header + Cp1250ToUtf8(kNoSuchFileNotice) + "\n\n");
-    return;
-  }
-  Print(header + FormatRecords(table) + "\n");
+  if (table.count() < 0) return Print(header + Cp1250ToUtf8(kNoSuchFileNotice) + "\n\n");
+  return Print(header + FormatRecords(table) + "\n");
 }
 
 int64_t NowMilliseconds() {
   return std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now().time_since_epoch())
       .count();
+}
+
+int OutputFailed(int error) {
+  WriteText(stderr, "talvorix-cli: write error: " + std::string(std::strerror(error)) + "\n");
+  return kWatchExitIoError;
 }
 
 }  // namespace
@@ -56,21 +56,43 @@ int WatchFolderAndPrint(const std::string& folder, const WatchOptions& options) 
     return 2;
   }
   ReportSettler settler;
-  if (const FolderEntry* newest = NewestReport(*first)) {
-    settler.Shown(*newest);
-    PrintReport(PathInFolder(folder, newest->name), options);
-    if (options.once) return 0;
-  }
+  int64_t lastListing = NowMilliseconds();
+  settler.Start(*first, lastListing, FileTimeNow());
+  bool listingDue = false;
+  FolderEvents events;
+  events.Open(folder);
   for (;;) {
-    std::this_thread::sleep_for(kLookInterval);
-    // A folder that cannot be read for a moment (renamed, removed) is looked at again.
-    const std::optional<std::vector<FolderEntry>> listing = ListFolder(folder);
-    if (!listing) continue;
+    const int64_t now = NowMilliseconds();
     int64_t wakeIn = 0;
-    const std::optional<FolderEntry> settled = settler.Look(*listing, NowMilliseconds(), &wakeIn);
-    if (!settled) continue;
-    PrintReport(PathInFolder(folder, settled->name), options);
-    if (options.once) return 0;
+    if (const std::optional<FolderEntry> settled = settler.Next(now, &wakeIn)) {
+      const std::string path = PathInFolder(folder, settled->name);
+      ResultTable table;
+      if (ScanTurnReport(path, &table) < 0 && settler.RetryUnreadable(settled->name, now)) {
+        wakeIn = wakeIn == 0 ? kRetryIntervalMilliseconds : std::min(wakeIn, kRetryIntervalMilliseconds);
+      } else {
+        if (table.count() < 0) table.SetUnreadable();
+        errno = 0;
+        if (!PrintReport(path, table, options)) return OutputFailed(errno != 0 ? errno : EIO);
+        if (options.once) return 0;
+      }
+    }
+    if (OutputReaderGone(stdout)) return OutputFailed(EPIPE);
+    int64_t wait = events.open() ? kIdleLookMilliseconds : kPollMilliseconds;
+    if (wakeIn > 0) wait = std::min(wait, wakeIn);
+    if (listingDue) wait = std::clamp<int64_t>(kListingIntervalMilliseconds - (now - lastListing), 1, wait);
+    bool ready = false;
+    const FolderChanges changes = events.Wait(wait, &ready);
+    const int64_t then = NowMilliseconds();
+    for (const std::string& name : changes.names)
+      if (IsReportName(name)) settler.Update(name, StatFolderFile(folder, name), then);
+    if (changes.unknown || changes.gone || (!events.open() && !ready)) listingDue = true;
+    if (listingDue && then - lastListing >= kListingIntervalMilliseconds) {
+      // A folder that cannot be read for a moment (renamed, removed) is looked at again.
+      if (const std::optional<std::vector<FolderEntry>> listing = ListFolder(folder)) settler.Update(*listing, then);
+      lastListing = then;
+      listingDue = false;
+      if (!events.open()) events.Open(folder);
+    }
   }
 }
 

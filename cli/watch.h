@@ -10,10 +10,14 @@ struct WatchOptions {
   bool once = false;  // stop after the first report printed
 };
 
-/// Prints the newest report of the folder at once, then every report that settles in it
-/// (size and time held for kStableMilliseconds), looking every 250 ms, until the
-/// process is ended; with `once`, returns after the first report. Returns the exit
-/// status: 2 when the folder cannot be read at the start, else 0.
+/// Exit status of a write that failed (EX_IOERR).
+inline constexpr int kWatchExitIoError = 74;
+
+/// Prints the folder's newest report, then every report saved into it, each once its
+/// save has settled (size and time held for kStableMilliseconds; empty files and
+/// partial downloads never), until the process is ended; with `once`, returns after
+/// the first report. Returns the exit status: 2 when the folder cannot be read at the
+/// start, 74 when the output fails or its reader has gone, else 0.
 int WatchFolderAndPrint(const std::string& folder, const WatchOptions& options);
 
 }  // namespace talvorix

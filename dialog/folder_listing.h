@@ -1,7 +1,8 @@
 #pragma once
-// Reading a folder for the watch: which files it holds, their sizes and times.
+// Reading a folder for the watch: which reports it holds, their sizes and times.
 // One implementation per platform.
 
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <vector>
@@ -13,15 +14,26 @@ namespace talvorix {
 /// Whether an 8-bit path names a folder (a link to one counts).
 bool IsFolderPath(const std::string& path);
 
-/// The regular files of a folder (links followed), by name, size and modification time
-/// in nanoseconds; nullopt when the folder cannot be read. A file that vanishes while
-/// the folder is read is left out.
+/// The regular files of a folder (links followed) whose names IsReportName takes, by
+/// name, size and modification time; nullopt when the folder cannot be read. Names are
+/// chosen before anything else is asked of a file, and each file is looked at once,
+/// so that a folder of many other files costs little. A file that vanishes while the
+/// folder is read is left out.
 std::optional<std::vector<FolderEntry>> ListFolder(const std::string& folder);
+
+/// One file of a folder, as ListFolder gives it; nullopt when it is not there or is not
+/// a regular file.
+std::optional<FolderEntry> StatFolderFile(const std::string& folder, const std::string& name);
+
+/// The present in the unit and epoch of the listings' modification times.
+int64_t FileTimeNow();
 
 #ifdef _WIN32
 /// ListFolder for a folder named in UTF-16, with the file names in UTF-8, so that no
 /// name is lost to the system's code page.
 std::optional<std::vector<FolderEntry>> ListWideFolder(const std::wstring& folder);
+/// StatFolderFile for a folder named in UTF-16 and a file name in UTF-8.
+std::optional<FolderEntry> StatWideFolderFile(const std::wstring& folder, const std::string& name);
 #endif
 
 }  // namespace talvorix

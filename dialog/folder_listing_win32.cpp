@@ -17,6 +17,7 @@ std::optional<std::vector<FolderEntry>> ListIn(std::wstring pattern, UINT codePa
   std::vector<FolderEntry> entries;
   do {
     if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) continue;
+    if (!IsReportName(NarrowShown(found.cFileName, CP_UTF8, '?'))) continue;
     // A name with no form in the code page could not be opened again through it.
     const std::optional<std::string> name = NarrowTo(found.cFileName, codePage);
     if (!name || name->empty()) continue;
@@ -27,6 +28,23 @@ std::optional<std::vector<FolderEntry>> ListIn(std::wstring pattern, UINT codePa
   } while (FindNextFileW(search, &found));
   FindClose(search);
   return entries;
+}
+
+/// One file of a UTF-16 named folder, its name given in a code page.
+std::optional<FolderEntry> StatIn(std::wstring path, const std::string& name, UINT codePage) {
+  const std::wstring wideName = WideFrom(name, codePage, MB_ERR_INVALID_CHARS);
+  if (path.empty() || wideName.empty() || wideName.find_first_of(L"\\/:") != std::wstring::npos ||
+      wideName == L"." || wideName == L"..")
+    return std::nullopt;
+  if (path.back() != L'\\' && path.back() != L'/') path += L'\\';
+  path += wideName;
+  WIN32_FILE_ATTRIBUTE_DATA data;
+  if (!GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &data)) return std::nullopt;
+  if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) return std::nullopt;
+  const uint64_t size = (static_cast<uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
+  const uint64_t time =
+      (static_cast<uint64_t>(data.ftLastWriteTime.dwHighDateTime) << 32) | data.ftLastWriteTime.dwLowDateTime;
+  return FolderEntry{name, size, static_cast<int64_t>(time)};
 }
 
 }  // namespace
@@ -44,6 +62,20 @@ std::optional<std::vector<FolderEntry>> ListFolder(const std::string& folder) {
 
 std::optional<std::vector<FolderEntry>> ListWideFolder(const std::wstring& folder) {
   return ListIn(folder, CP_UTF8);
+}
+
+std::optional<FolderEntry> StatFolderFile(const std::string& folder, const std::string& name) {
+  return StatIn(WideFrom(folder, CP_ACP), name, CP_ACP);
+}
+
+std::optional<FolderEntry> StatWideFolderFile(const std::wstring& folder, const std::string& name) {
+  return StatIn(folder, name, CP_UTF8);
+}
+
+int64_t FileTimeNow() {
+  FILETIME now;
+  GetSystemTimeAsFileTime(&now);
+  return static_cast<int64_t>((static_cast<uint64_t>(now.dwHighDateTime) << 32) | now.dwLowDateTime);
 }
 
 }  // namespace talvorix

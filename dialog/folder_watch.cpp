@@ -1,5 +1,6 @@
 #include "dialog/folder_watch.h"
 
+#include <algorithm>
 #include <tuple>
 
 namespace talvorix {
@@ -17,23 +18,26 @@ bool EndsWithNoCase(std::string_view text, std::string_view suffix) {
   return true;
 }
 
+/// A report worth waiting for: a report's name, and not an empty placeholder that a
+/// browser or a shell made before writing the page.
+bool IsCandidate(const FolderEntry& entry) { return entry.size > 0 && IsReportName(entry.name); }
+
 }  // namespace
 
-bool IsReportName(std::string_view name) {
-  // A name that is only the extension is a hidden file, not a saved report.
-  for (std::string_view extension : {std::string_view(".htm"), std::string_view(".html")})
-    if (name.size() > extension.size() && EndsWithNoCase(name, extension)) return true;
-  return false;
+std::optional<FolderEntry> FolderSource::Stat(const std::string& folder, const std::string& name) {
+  const std::optional<std::vector<FolderEntry>> listing = List(folder);
+  if (!listing) return std::nullopt;
+  for (const FolderEntry& entry : *listing)
+    if (entry.name == name) return entry;
+  return std::nullopt;
 }
 
-const FolderEntry* NewestReport(const std::vector<FolderEntry>& listing) {
-  const FolderEntry* newest = nullptr;
-  for (const FolderEntry& entry : listing) {
-    if (!IsReportName(entry.name)) continue;
-    if (newest == nullptr || std::tie(entry.modified, entry.name) > std::tie(newest->modified, newest->name))
-      newest = &entry;
-  }
-  return newest;
+bool IsReportName(std::string_view name) {
+  // A name that is only the extension is a hidden file, not a saved report. Downloads
+  // in progress (".part", ".crdownload", ".download", ".tmp") end otherwise.
+  for (std::string_view extension : {".htm", ".html", ".mht", ".mhtml"})
+    if (name.size() > extension.size() && EndsWithNoCase(name, extension)) return true;
+  return false;
 }
 
 std::string_view LastPathComponent(std::string_view path) {
@@ -51,41 +55,97 @@ std::string PathInFolder(std::string_view folder, std::string_view name) {
 }
 
 void ReportSettler::Reset() {
-  shown_.reset();
-  awaited_.reset();
+  reports_.clear();
+  lastOrder_ = 0;
+  shownOrder_ = 0;
+  shownBefore_ = 0;
+  fileNow_ = INT64_MAX;
 }
 
-void ReportSettler::Shown(const FolderEntry& entry) {
-  shown_ = entry;
-  awaited_.reset();
+void ReportSettler::Start(const std::vector<FolderEntry>& listing, int64_t now, int64_t fileNow) {
+  Reset();
+  fileNow_ = fileNow;
+  for (const FolderEntry& entry : listing)
+    if (IsCandidate(entry)) Put(entry, now, true);
 }
 
-std::optional<FolderEntry> ReportSettler::Look(const std::vector<FolderEntry>& listing, int64_t now,
-                                               int64_t* wakeIn) {
-  *wakeIn = 0;
-  const FolderEntry* newest = NewestReport(listing);
-  // An emptied folder leaves the last report on screen, and a report older than the
-  // one on screen (left when a newer one was removed) never takes its place.
-  const bool older = shown_ && newest != nullptr && newest->name != shown_->name && newest->modified < shown_->modified;
-  if (newest == nullptr || older || (shown_ && *newest == *shown_)) {
-    awaited_.reset();
-    return std::nullopt;
+void ReportSettler::Put(const FolderEntry& entry, int64_t now, bool atStart) {
+  const auto found = reports_.find(entry.name);
+  if (found != reports_.end() && found->second.entry == entry) return;
+  // New, or changed since it was last seen: it is a save again, and the wait restarts.
+  Report& report = found != reports_.end() ? found->second : reports_[entry.name];
+  report = Report{.entry = entry, .changedAt = now, .atStart = atStart};
+}
+
+void ReportSettler::Update(const std::vector<FolderEntry>& listing, int64_t now) {
+  std::map<std::string_view, const FolderEntry*> listed;
+  for (const FolderEntry& entry : listing)
+    if (IsCandidate(entry)) listed[entry.name] = &entry;
+  std::erase_if(reports_, [&](const auto& item) { return !listed.contains(item.first); });
+  for (const auto& [name, entry] : listed) Put(*entry, now, false);
+}
+
+void ReportSettler::Update(std::string_view name, const std::optional<FolderEntry>& entry, int64_t now) {
+  if (!IsReportName(name)) return;
+  if (entry && IsCandidate(*entry) && entry->name == name) {
+    Put(*entry, now, false);
+    return;
   }
-  if (!awaited_ || *awaited_ != *newest) {
-    // New, or still changing: the wait starts again.
-    awaited_ = *newest;
-    awaitedSince_ = now;
-    *wakeIn = kStableMilliseconds;
-    return std::nullopt;
+  if (const auto found = reports_.find(name); found != reports_.end()) reports_.erase(found);
+}
+
+void ReportSettler::SettleDue(int64_t now) {
+  std::vector<Report*> due;
+  for (auto& [name, report] : reports_)
+    if (report.order == 0 && now - report.changedAt >= kStableMilliseconds) due.push_back(&report);
+  // Reports that settle together: those there at the start by their time stamps (a
+  // later one counting as the present), the others as they were last changed; then by
+  // name, so that the outcome never depends on the listing's order.
+  const auto key = [this](const Report* r) {
+    return std::make_tuple(!r->atStart, r->atStart ? std::min(r->entry.modified, fileNow_) : r->changedAt,
+                           std::string_view(r->entry.name));
+  };
+  std::sort(due.begin(), due.end(), [&](const Report* a, const Report* b) { return key(a) < key(b); });
+  for (Report* report : due) report->order = ++lastOrder_;
+}
+
+std::optional<FolderEntry> ReportSettler::Next(int64_t now, int64_t* wakeIn) {
+  SettleDue(now);
+  int64_t wake = 0;
+  const auto wakeAt = [&](int64_t after) {
+    if (after > 0 && (wake == 0 || after < wake)) wake = after;
+  };
+  const Report* newest = nullptr;
+  for (const auto& [name, report] : reports_) {
+    if (report.order == 0) {
+      wakeAt(kStableMilliseconds - (now - report.changedAt));
+    } else if (newest == nullptr || report.order > newest->order) {
+      newest = &report;
+    }
   }
-  const int64_t held = now - awaitedSince_;
-  if (held < kStableMilliseconds) {
-    *wakeIn = kStableMilliseconds - held;
-    return std::nullopt;
+  std::optional<FolderEntry> load;
+  if (newest != nullptr && newest->order > shownOrder_) {
+    if (newest->retryAt > now) {
+      wakeAt(newest->retryAt - now);
+    } else {
+      shownBefore_ = shownOrder_;
+      shownOrder_ = newest->order;
+      load = newest->entry;
+    }
   }
-  FolderEntry settled = *awaited_;
-  Shown(settled);
-  return settled;
+  *wakeIn = wake;
+  return load;
+}
+
+bool ReportSettler::RetryUnreadable(std::string_view name, int64_t now) {
+  const auto found = reports_.find(name);
+  if (found == reports_.end() || found->second.order != shownOrder_) return false;
+  Report& report = found->second;
+  if (report.giveUpAt == 0) report.giveUpAt = now + kUnreadableRetryMilliseconds;
+  if (now >= report.giveUpAt) return false;
+  report.retryAt = now + kRetryIntervalMilliseconds;
+  shownOrder_ = shownBefore_;
+  return true;
 }
 
 }  // namespace talvorix

@@ -1,5 +1,7 @@
 #include "dialog/main_dialog.h"
 
+#include <algorithm>
+
 #include "core/notices.h"
 #include "core/text.h"
 #include "dialog/dialog_template.h"
@@ -83,7 +85,13 @@ void MainDialog::ShowNotice() {
 }
 
 void MainDialog::LoadAndShow(const ReportScan& scan) {
-  if (LoadTurnReport(scan) >= 1) {
+  LoadTurnReport(scan);
+  ShowTable(std::move(table_));
+}
+
+void MainDialog::ShowTable(ResultTable table) {
+  table_ = std::move(table);
+  if (table_.count() >= 1) {
     ShowResult(1);
   } else {
     ShowNotice();
@@ -109,27 +117,27 @@ void MainDialog::StartWatching(const std::string& folder) {
     return;
   }
   watched_ = folder;
-  settler_.Reset();
+  const int64_t now = folders_->NowMilliseconds();
+  settler_.Start(*listing, now, folders_->FileTimeNow());
+  lastListing_ = now;
+  listingDue_ = false;
   folders_->Watch(folder);
   view_.SetControlText(kHintControl, std::string(kWatchedFolderHint.view()) + folders_->DisplayName(folder));
-  if (const FolderEntry* newest = NewestReport(*listing)) {
-    // Shown at once; should it still be growing, the complete save replaces it.
-    settler_.Shown(*newest);
-    LoadAndShow(EntryScan(folder, *newest));
-  } else {
-    table_.Clear();
-    view_.SetControlText(kAnswerControl, "");
-    view_.SetControlText(kTextControl, kNoReportYetNotice);
-    view_.SetControlText(kTitleControl, kEmptyTitle);
-    view_.SetControlText(kCounterControl, "");
-  }
-  OnFolderChanged();
+  // Even the newest report found now is shown only once its save has settled; until
+  // then the screen shows no report rather than one from elsewhere or half a save.
+  table_.Clear();
+  view_.SetControlText(kAnswerControl, "");
+  view_.SetControlText(kTextControl, settler_.HasReports() ? std::string_view() : kNoReportYetNotice.view());
+  view_.SetControlText(kTitleControl, kEmptyTitle);
+  view_.SetControlText(kCounterControl, "");
+  Settle(now);
 }
 
 void MainDialog::StopWatching() {
   if (watched_.empty()) return;
   watched_.clear();
   settler_.Reset();
+  listingDue_ = false;
   folders_->Watch("");
   view_.SetControlText(kHintControl, kIdleHint);
 }
@@ -139,15 +147,60 @@ ReportScan MainDialog::EntryScan(const std::string& folder, const FolderEntry& e
   return scan ? scan : ScanPath(PathInFolder(folder, entry.name));
 }
 
+void MainDialog::Settle(int64_t now) {
+  int64_t wakeIn = 0;
+  if (const std::optional<FolderEntry> settled = settler_.Next(now, &wakeIn)) {
+    ResultTable table;
+    if (EntryScan(watched_, *settled)(&table) < 0) {
+      if (settler_.RetryUnreadable(settled->name, now)) {
+        // Locked or not yet readable: the screen stays until it opens or the retries end.
+        wakeIn = wakeIn == 0 ? kRetryIntervalMilliseconds : std::min(wakeIn, kRetryIntervalMilliseconds);
+      } else {
+        table.SetUnreadable();
+        ShowTable(std::move(table));
+      }
+    } else {
+      ShowTable(std::move(table));
+    }
+  }
+  if (listingDue_) {
+    const int64_t listingIn = std::max<int64_t>(1, kListingIntervalMilliseconds - (now - lastListing_));
+    wakeIn = wakeIn == 0 ? listingIn : std::min(wakeIn, listingIn);
+  }
+  if (wakeIn > 0) folders_->WakeIn(wakeIn);
+}
+
 void MainDialog::OnFolderChanged() {
   if (watched_.empty()) return;
-  // An unreadable listing (the folder removed or renamed) leaves the screen as it is.
-  const std::optional<std::vector<FolderEntry>> listing = folders_->List(watched_);
-  if (!listing) return;
-  int64_t wakeIn = 0;
-  const std::optional<FolderEntry> settled = settler_.Look(*listing, folders_->NowMilliseconds(), &wakeIn);
-  if (settled) LoadAndShow(EntryScan(watched_, *settled));
-  if (wakeIn > 0) folders_->WakeIn(wakeIn);
+  const int64_t now = folders_->NowMilliseconds();
+  if (now - lastListing_ < kListingIntervalMilliseconds) {
+    // A burst of notifications costs one listing per interval, not one each.
+    listingDue_ = true;
+    Settle(now);
+    return;
+  }
+  listingDue_ = false;
+  lastListing_ = now;
+  // An unreadable listing (the folder removed or renamed) leaves the reports as they were.
+  if (const std::optional<std::vector<FolderEntry>> listing = folders_->List(watched_)) settler_.Update(*listing, now);
+  Settle(now);
+}
+
+void MainDialog::OnFolderFilesChanged(std::span<const std::string> names) {
+  if (watched_.empty()) return;
+  const int64_t now = folders_->NowMilliseconds();
+  for (const std::string& name : names)
+    if (IsReportName(name)) settler_.Update(name, folders_->Stat(watched_, name), now);
+  Settle(now);
+}
+
+void MainDialog::OnFolderWake() {
+  if (watched_.empty()) return;
+  if (listingDue_ && folders_->NowMilliseconds() - lastListing_ >= kListingIntervalMilliseconds) {
+    OnFolderChanged();
+    return;
+  }
+  Settle(folders_->NowMilliseconds());
 }
 
 void MainDialog::OnInit() {

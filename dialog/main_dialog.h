@@ -66,8 +66,13 @@ class MainDialog {
   void OnOpenFile(const ReportScan& scan);
   /// The user chose a folder to watch, named as the folder source names folders.
   void OnWatchFolder(const std::string& folder);
-  /// The watched folder changed, or the wait that FolderSource::WakeIn asked for ended.
+  /// The watched folder changed in a way the platform does not name: the whole folder
+  /// is looked at again (at most once per kListingIntervalMilliseconds).
   void OnFolderChanged();
+  /// These files of the watched folder changed (were made, written, renamed or removed).
+  void OnFolderFilesChanged(std::span<const std::string> names);
+  /// The wait that FolderSource::WakeIn asked for ended.
+  void OnFolderWake();
   /// Ctrl+C: puts the answer on screen on the clipboard; nothing without a record.
   void OnCopy();
 
@@ -97,6 +102,11 @@ class MainDialog {
   void StopWatching();
   /// Reads a report of the watched folder's listing, as the folder source says.
   ReportScan EntryScan(const std::string& folder, const FolderEntry& entry) const;
+  /// Loads the watched folder's report that has settled, if any, and asks for the next
+  /// look that a wait needs.
+  void Settle(int64_t now);
+  /// Shows a table that a report was read into: its first record or the notice.
+  void ShowTable(ResultTable table);
 
 
   DialogView& view_;
@@ -107,6 +117,8 @@ class MainDialog {
   FolderSource* folders_;
   std::string watched_;  // empty when no folder is watched
   ReportSettler settler_;
+  int64_t lastListing_ = 0;   // when the watched folder was last listed whole
+  bool listingDue_ = false;   // a change asked for a listing that the interval put off
 };
 
 }  // namespace talvorix

@@ -93,7 +93,9 @@ QRect DialogUnits::ToPixels(const DialogRect& rect) const {
 DialogWindow::DialogWindow(SharedPathBlock& sharedBlock, std::string commandLinePath, EndHandler onEnd,
                            QWidget* parent)
     : QDialog(parent, WindowFlagsFor(kDialogTemplate.style)),
-      folders_([this] { logic_.OnFolderChanged(); }),
+      folders_({.changed = [this] { logic_.OnFolderChanged(); },
+                .filesChanged = [this](std::span<const std::string> names) { logic_.OnFolderFilesChanged(names); },
+                .wake = [this] { logic_.OnFolderWake(); }}),
       logic_(*this, sharedBlock, std::move(commandLinePath), &folders_),
       onEnd_(std::move(onEnd)) {
   if (!onEnd_) onEnd_ = [](int result) { QCoreApplication::exit(result); };

@@ -9,34 +9,66 @@
 
 namespace talvorix {
 
-QtFolderSource::QtFolderSource(std::function<void()> changed, QObject* parent)
-    : QObject(parent), changed_(std::move(changed)) {
+QtFolderSource::QtFolderSource(FolderCallbacks callbacks, QObject* parent)
+    : QObject(parent), callbacks_(std::move(callbacks)) {
   wake_.setSingleShot(true);
-  poll_.setInterval(1000);
+  poll_.setInterval(500);
   clock_.start();
-  connect(&watcher_, &QFileSystemWatcher::directoryChanged, this, [this] { changed_(); });
-  connect(&wake_, &QTimer::timeout, this, [this] { changed_(); });
-  connect(&poll_, &QTimer::timeout, this, [this] { changed_(); });
+  connect(&wake_, &QTimer::timeout, this, [this] { callbacks_.wake(); });
+  connect(&poll_, &QTimer::timeout, this, [this] {
+    // The folder may be back (made again, or its file system mounted): notifications
+    // take over again where they can.
+    if (!folder_.empty() && events_.Open(folder_)) {
+      poll_.stop();
+      notifier_ = std::make_unique<QSocketNotifier>(events_.descriptor(), QSocketNotifier::Read);
+      connect(notifier_.get(), &QSocketNotifier::activated, this, [this] { ReadEvents(); });
+    }
+    callbacks_.changed();
+  });
 }
 
 bool QtFolderSource::IsFolder(const std::string& path) { return IsFolderPath(path); }
 
 std::optional<std::vector<FolderEntry>> QtFolderSource::List(const std::string& folder) { return ListFolder(folder); }
 
+std::optional<FolderEntry> QtFolderSource::Stat(const std::string& folder, const std::string& name) {
+  return StatFolderFile(folder, name);
+}
+
 int64_t QtFolderSource::NowMilliseconds() { return clock_.elapsed(); }
+
+int64_t QtFolderSource::FileTimeNow() { return talvorix::FileTimeNow(); }
 
 void QtFolderSource::Watch(const std::string& folder) {
   wake_.stop();
   poll_.stop();
-  if (const QStringList watched = watcher_.directories(); !watched.isEmpty()) watcher_.removePaths(watched);
+  notifier_.reset();
+  events_.Close();
+  folder_ = folder;
   if (folder.empty()) return;
-  watcher_.addPath(QFile::decodeName(QByteArray::fromStdString(folder)));
+  if (!events_.Open(folder)) {
+    FallBackToLooking();
+    return;
+  }
+  notifier_ = std::make_unique<QSocketNotifier>(events_.descriptor(), QSocketNotifier::Read);
+  connect(notifier_.get(), &QSocketNotifier::activated, this, [this] { ReadEvents(); });
+}
+
+void QtFolderSource::ReadEvents() {
+  const FolderChanges changes = events_.Read();
+  if (changes.gone) FallBackToLooking();
+  if (!changes.names.empty()) callbacks_.filesChanged(changes.names);
+  if (changes.unknown || changes.gone) callbacks_.changed();
+}
+
+void QtFolderSource::FallBackToLooking() {
+  notifier_.reset();
+  events_.Close();
   poll_.start();
 }
 
 void QtFolderSource::WakeIn(int64_t milliseconds) {
-  // Never sooner than every 250 ms, whatever is asked.
-  wake_.start(static_cast<int>(std::clamp<int64_t>(milliseconds, 250, 60'000)));
+  wake_.start(static_cast<int>(std::clamp<int64_t>(milliseconds, 1, 60'000)));
 }
 
 std::string QtFolderSource::DisplayName(const std::string& folder) {

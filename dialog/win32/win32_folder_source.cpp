@@ -28,6 +28,14 @@ std::optional<std::vector<FolderEntry>> Win32FolderSource::List(const std::strin
   return ListWideFolder(wide);
 }
 
+std::optional<FolderEntry> Win32FolderSource::Stat(const std::string& folder, const std::string& name) {
+  const std::wstring wide = WideName(folder);
+  if (wide.empty()) return std::nullopt;
+  return StatWideFolderFile(wide, name);
+}
+
+int64_t Win32FolderSource::FileTimeNow() { return talvorix::FileTimeNow(); }
+
 ReportScan Win32FolderSource::Scan(const std::string& folder, const FolderEntry& entry) {
   std::wstring path = WideName(folder);
   if (!path.empty() && path.back() != L'\\' && path.back() != L'/') path += L'\\';

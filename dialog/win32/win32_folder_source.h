@@ -28,7 +28,9 @@ class Win32FolderSource : public FolderSource {
   std::string FolderName(const std::string& path) override;
   ReportScan Scan(const std::string& folder, const FolderEntry& entry) override;
   std::optional<std::vector<FolderEntry>> List(const std::string& folder) override;
+  std::optional<FolderEntry> Stat(const std::string& folder, const std::string& name) override;
   int64_t NowMilliseconds() override;
+  int64_t FileTimeNow() override;
   void Watch(const std::string& folder) override;
   void WakeIn(int64_t milliseconds) override;
   std::string DisplayName(const std::string& folder) override;

@@ -35,7 +35,12 @@ std::string ReadAll(const fs::path& path) {
 /// talvorix-cli with these arguments, its standard output going to a file.
 class Watcher {
  public:
-  Watcher(const std::vector<std::string>& args, const fs::path& out) {
+  Watcher(const std::vector<std::string>& args, const fs::path& out) : Watcher(args, out, -1) {}
+  /// Its standard output going to a descriptor of ours.
+  Watcher(const std::vector<std::string>& args, int outDescriptor) : Watcher(args, {}, outDescriptor) {}
+
+ private:
+  Watcher(const std::vector<std::string>& args, const fs::path& out, int outDescriptor) {
     std::vector<std::string> all = {TALVORIX_CLI};
     all.insert(all.end(), args.begin(), args.end());
     std::vector<char*> argv;
@@ -43,10 +48,16 @@ class Watcher {
     argv.push_back(nullptr);
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+    if (outDescriptor >= 0) {
+      posix_spawn_file_actions_adddup2(&actions, outDescriptor, STDOUT_FILENO);
+    } else {
+      posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+    }
     if (posix_spawn(&pid_, argv[0], &actions, nullptr, argv.data(), environ) != 0) pid_ = -1;
     posix_spawn_file_actions_destroy(&actions);
   }
+
+ public:
   ~Watcher() {
     if (pid_ <= 0) return;
     kill(pid_, SIGTERM);
@@ -158,6 +169,106 @@ TEST_F(CliWatch, BadUse) {
     ASSERT_TRUE(cli.started());
     EXPECT_EQ(cli.Wait(milliseconds(5000)), c.status);
   }
+}
+
+/// Appends bytes to a file, as a browser writing a save does.
+void Append(const fs::path& file, std::string_view bytes) {
+  std::ofstream out(file, std::ios::binary | std::ios::app);
+  out << bytes;
+}
+
+// Saves that are not finished, or not yet begun, are never printed: the first line
+// printed is that of the whole report.
+TEST_F(CliWatch, OnlyFinishedSavesArePrinted) {
+  const std::string report = ReadAll(Example("fordulo-113.html"));  // three riddles
+  ASSERT_GT(report.size(), 1000u);
+  struct Case {
+    const char* name;
+    bool presentAtStart;  // the unfinished save is there before the watch starts
+    std::size_t firstPart;  // bytes written at once; the rest follows in pieces
+  };
+  const Case kCases[] = {
+      {"half-written when the watch starts", true, report.size() / 3},
+      {"an empty placeholder when the watch starts", true, 0},
+      {"an empty placeholder made while watching", false, 0},
+  };
+  for (const Case& c : kCases) {
+    SCOPED_TRACE(c.name);
+    fs::remove_all(saves());
+    fs::create_directories(saves());
+    const fs::path save = saves() / "fordulo.html";
+    if (c.presentAtStart) Append(save, report.substr(0, c.firstPart));
+    const fs::path out = dir_ / "out.json";
+    Watcher cli({"--once", "--json", "--watch", saves().string()}, out);
+    ASSERT_TRUE(cli.started());
+    if (!c.presentAtStart) {
+      std::this_thread::sleep_for(milliseconds(100));
+      Append(save, report.substr(0, c.firstPart));
+    }
+    // The placeholder stays empty for longer than a save takes to settle.
+    if (c.firstPart == 0) {
+      EXPECT_EQ(cli.Wait(milliseconds(800)), -1);
+    }
+    const std::size_t rest = report.size() - c.firstPart;
+    for (std::size_t at = c.firstPart, piece = rest / 4 + 1; at < report.size(); at += piece) {
+      std::this_thread::sleep_for(milliseconds(100));
+      Append(save, report.substr(at, piece));
+    }
+    EXPECT_EQ(cli.Wait(milliseconds(5000)), 0);
+    const std::string text = ReadAll(out);
+    ASSERT_EQ(std::count(text.begin(), text.end(), '\n'), 1) << text;
+    EXPECT_EQ(nlohmann::json::parse(text).at("count"), 3) << text;
+  }
+}
+
+// A report whose time stamp lies ahead (copied with its date, a clock set back) hides
+// no later save.
+TEST_F(CliWatch, AFutureDatedReportHidesNoLaterSave) {
+  fs::copy_file(Example("fordulo-113.html"), saves() / "jovo.html");
+  fs::last_write_time(saves() / "jovo.html", fs::file_time_type::clock::now() + std::chrono::hours(24));
+  const fs::path out = dir_ / "out.json";
+  Watcher cli({"--json", "--watch", saves().string()}, out);
+  ASSERT_TRUE(cli.started());
+  ASSERT_TRUE(WaitForLines(out, "{", 1)) << ReadAll(out);
+  fs::copy_file(Example("fordulo-112.html"), saves() / "most.html");
+  ASSERT_TRUE(WaitForLines(out, "{", 2)) << ReadAll(out);
+  const std::string text = ReadAll(out);
+  EXPECT_NE(text.find("most.html\",\"count\":4"), std::string::npos) << text;
+}
+
+// Output that cannot be written ends the watch with 74, also when nothing is being
+// written at the moment its reader goes.
+TEST_F(CliWatch, OutputFailuresEndTheWatch) {
+  struct sigaction ignore {};
+  ignore.sa_handler = SIG_IGN;
+  struct sigaction before {};
+  sigaction(SIGPIPE, &ignore, &before);  // inherited: writes then fail with EPIPE
+  fs::copy_file(Example("fordulo-113.html"), saves() / "elso.html");
+  {
+    SCOPED_TRACE("a full device");
+    const int full = open("/dev/full", O_WRONLY | O_CLOEXEC);
+    ASSERT_GE(full, 0);
+    Watcher cli({"--once", "--watch", saves().string()}, full);
+    close(full);
+    ASSERT_TRUE(cli.started());
+    EXPECT_EQ(cli.Wait(milliseconds(5000)), 74);
+  }
+  for (const bool writing : {true, false}) {
+    SCOPED_TRACE(writing ? "the reader gone before a report is printed" : "the reader gone while idle");
+    int pipe[2];
+    ASSERT_EQ(pipe2(pipe, O_CLOEXEC), 0);
+    Watcher cli({"--watch", saves().string()}, pipe[1]);
+    close(pipe[1]);
+    ASSERT_TRUE(cli.started());
+    if (!writing) {
+      char byte;
+      ASSERT_GT(read(pipe[0], &byte, 1), 0);  // the first report has been printed
+    }
+    close(pipe[0]);
+    if (writing) fs::copy_file(Example("fordulo-112.html"), saves() / "masodik.html");
+    EXPECT_EQ(cli.Wait(milliseconds(5000)), 74);
+  }
+  sigaction(SIGPIPE, &before, nullptr);
 }
 
 }  // namespace

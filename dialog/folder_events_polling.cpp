@@ -1,0 +1,25 @@
+// Systems without named change notifications here: nothing is reported, and the caller
+// looks at the whole folder now and then.
+
+#include <chrono>
+#include <thread>
+
+#include "dialog/folder_events.h"
+
+namespace talvorix {
+
+FolderEvents::~FolderEvents() = default;
+
+bool FolderEvents::Open(const std::string&) { return false; }
+
+void FolderEvents::Close() {}
+
+FolderChanges FolderEvents::Read() { return {}; }
+
+FolderChanges FolderEvents::Wait(int64_t milliseconds, bool* ready) {
+  *ready = false;
+  if (milliseconds > 0) std::this_thread::sleep_for(std::chrono::milliseconds(milliseconds));
+  return {};
+}
+
+}  // namespace talvorix
