@@ -115,6 +115,8 @@ class FolderWatchTest : public QObject {
  private slots:
   void savedReportsAppearByThemselves();
   void aHalfWrittenSaveNeverShows();
+  void anEmptyPlaceholderNeverShows();
+  void aFutureDatedReportHidesNoLaterSave();
   void dropOfAFileEndsWatching();
   void copyPutsTheAnswerOnTheClipboard();
   void ctrlOOpensTheChosenReport();
@@ -172,6 +174,42 @@ void FolderWatchTest::aHalfWrittenSaveNeverShows() {
   QTest::qWait(400);
   sampler.stop();
   QCOMPARE(seen, (QStringList{QString(), QStringLiteral("1/4")}));
+}
+
+void FolderWatchTest::anEmptyPlaceholderNeverShows() {
+  Fixture f;
+  // Made under the final name before the page is written, as a browser or a shell does.
+  Save(f.In("fordulo.html"), QByteArray());
+  QStringList seen;
+  QTimer sampler;
+  QObject::connect(&sampler, &QTimer::timeout, &f.window, [&] {
+    const QString text = Text(f.window, "text");
+    if (seen.isEmpty() || seen.back() != text) seen << text;
+  });
+  sampler.start(5);
+  QTest::qWait(800);
+  Save(f.In("fordulo.html"), ExampleBytes("fordulo-113.html"));
+  QTRY_COMPARE_WITH_TIMEOUT(f.counter(), QStringLiteral("1/3"), 2000);
+  sampler.stop();
+  QVERIFY2(!seen.contains(QStringLiteral("Nem találtam feladványt a fájlban")), qPrintable(seen.join(u'|')));
+  QCOMPARE(seen.front(), QStringLiteral("Még nincs forduló ebben a mappában"));
+}
+
+void FolderWatchTest::aFutureDatedReportHidesNoLaterSave() {
+  QTemporaryDir dir;
+  const QString future = dir.filePath(QStringLiteral("jovo.html"));
+  Save(future, ExampleBytes("fordulo-113.html"));
+  {
+    QFile file(future);
+    QVERIFY(file.open(QIODevice::ReadWrite));
+    QVERIFY(file.setFileTime(QDateTime::currentDateTime().addDays(1), QFileDevice::FileModificationTime));
+  }
+  NoBlock block;
+  DialogWindow window(block, QFile::encodeName(dir.path()).toStdString(), [](int) {});
+  window.show();
+  QTRY_COMPARE_WITH_TIMEOUT(Text(window, "counter"), QStringLiteral("1/3"), 2000);
+  Save(dir.filePath(QStringLiteral("most.html")), ExampleBytes("fordulo-112.html"));
+  QTRY_COMPARE_WITH_TIMEOUT(Text(window, "counter"), QStringLiteral("1/4"), 2000);
 }
 
 void FolderWatchTest::dropOfAFileEndsWatching() {

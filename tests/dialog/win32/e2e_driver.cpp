@@ -255,6 +255,7 @@ int wmain(int argc, wchar_t** argv) {
       {"ForeignWriteFailsTheSender", ForeignWriteFailsTheSender},
       {"WatchesAFolder", WatchesAFolder},
       {"WatchesFoldersNamedOutsideTheCodePage", WatchesFoldersNamedOutsideTheCodePage},
+      {"PlaceholdersAndFutureDates", PlaceholdersAndFutureDates},
       {"CopyPutsTheAnswerOnTheClipboard", CopyPutsTheAnswerOnTheClipboard},
       {"CtrlOOpensTheChosenReport", CtrlOOpensTheChosenReport},
       {"ContextMenuOffersOpenWatchAndCopy", ContextMenuOffersOpenWatchAndCopy},

@@ -100,6 +100,40 @@ void WatchesFoldersNamedOutsideTheCodePage() {
   }
 }
 
+void PlaceholdersAndFutureDates() {
+  const std::wstring folder = FreshFolder(L"helyorzo");
+  // A report dated a day ahead, there before the dialog starts.
+  Save("fordulo-113.html", folder, L"jovo.html");
+  const HANDLE dated = CreateFileW(Join(folder, L"jovo.html").c_str(), FILE_WRITE_ATTRIBUTES, FILE_SHARE_READ, nullptr,
+                                   OPEN_EXISTING, 0, nullptr);
+  if (dated == INVALID_HANDLE_VALUE) return Fail("cannot open the report to date it");
+  FILETIME now;
+  GetSystemTimeAsFileTime(&now);
+  ULARGE_INTEGER later;
+  later.LowPart = now.dwLowDateTime;
+  later.HighPart = now.dwHighDateTime;
+  later.QuadPart += 24ULL * 3600 * 10'000'000;
+  const FILETIME future = {later.LowPart, later.HighPart};
+  ExpectTrue("the report dated ahead", SetFileTime(dated, nullptr, nullptr, &future) != 0);
+  CloseHandle(dated);
+  Dialog dialog(L"\"" + folder + L"\"");
+  if (!dialog.ok()) return;
+  ExpectTrue("the report dated ahead shows", WaitForCounter(dialog, "1/3"));
+  // An empty placeholder under the final name, the page written into it a second later.
+  const HANDLE file = CreateFileW(Join(folder, L"fordulo.html").c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr,
+                                  CREATE_ALWAYS, 0, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return Fail("cannot create the placeholder");
+  std::vector<std::string> seen = {dialog.Text(kTextControl)};
+  for (int i = 0; i < 40; ++i) {
+    Sleep(25);
+    if (dialog.Text(kTextControl) != seen.back()) seen.push_back(dialog.Text(kTextControl));
+  }
+  ExpectEq("the screen while the placeholder is empty", "1", std::to_string(seen.size()));
+  ExpectTrue("the page written", WriteAll(file, ReadExample("fordulo-112.html")));
+  CloseHandle(file);
+  ExpectTrue("the later save replaces the report dated ahead", WaitForCounter(dialog, "1/4"));
+}
+
 void CopyPutsTheAnswerOnTheClipboard() {
   Dialog dialog(Example("fordulo-113.html"));
   if (!dialog.ok()) return;

@@ -11,6 +11,9 @@ void WatchesAFolder();
 /// folder is watched, its reports appear, and the hint shows its name; in a folder
 /// given as an 8-bit path, such a report appears too.
 void WatchesFoldersNamedOutsideTheCodePage();
+/// An empty placeholder made under a report's name never shows (not even "no riddle
+/// found"), and a report dated in the future hides no later save.
+void PlaceholdersAndFutureDates();
 /// Ctrl+C puts the answer on screen on the clipboard as Unicode text.
 void CopyPutsTheAnswerOnTheClipboard();
 
