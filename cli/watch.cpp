@@ -73,7 +73,7 @@ int WatchFolderAndPrint(const std::string& folder, const WatchOptions& options) 
         if (table.count() < 0) table.SetUnreadable();
         errno = 0;
         if (!PrintReport(path, table, options)) return OutputFailed(errno != 0 ? errno : EIO);
-        if (options.once) return 0;
+        if (options.once) return table.count() < 0 ? 2 : 0;
       }
     }
     if (OutputReaderGone(stdout)) return OutputFailed(EPIPE);

@@ -17,7 +17,8 @@ inline constexpr int kWatchExitIoError = 74;
 /// save has settled (size and time held for kStableMilliseconds; empty files and
 /// partial downloads never), until the process is ended; with `once`, returns after
 /// the first report. Returns the exit status: 2 when the folder cannot be read at the
-/// start, 74 when the output fails or its reader has gone, else 0.
+/// start (or, with `once`, the report printed could not be read), 74 when the output
+/// fails or its reader has gone, else 0.
 int WatchFolderAndPrint(const std::string& folder, const WatchOptions& options);
 
 }  // namespace talvorix
