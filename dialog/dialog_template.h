@@ -132,7 +132,7 @@ inline constexpr auto kNoReportYetNotice = Cp1250(u8"Még nincs forduló ebben a
 inline constexpr auto kOpenMenuItem = Cp1250(u8"Megnyitás…");
 inline constexpr auto kWatchMenuItem = Cp1250(u8"Mappa figyelése…");
 inline constexpr auto kCopyMenuItem = Cp1250(u8"Megoldás másolása");
-/// The file chooser's two filters: reports (*.htm, *.html) and every file.
+/// The file chooser's two filters: reports (*.htm, *.html, *.mht, *.mhtml) and every file.
 inline constexpr auto kReportFilterName = Cp1250(u8"Forduló");
 inline constexpr auto kAllFilesFilterName = Cp1250(u8"Minden fájl");
 

@@ -137,7 +137,7 @@ DialogWindow::DialogWindow(SharedPathBlock& sharedBlock, std::string commandLine
 std::optional<QString> DialogWindow::Choose(Choice choice) {
   QString chosen;
   if (choice == Choice::kReport) {
-    const QString filters = FromCp1250(kReportFilterName) + QStringLiteral(" (*.htm *.html);;") +
+    const QString filters = FromCp1250(kReportFilterName) + QStringLiteral(" (*.htm *.html *.mht *.mhtml);;") +
                             FromCp1250(kAllFilesFilterName) + QStringLiteral(" (*)");
     chosen = QFileDialog::getOpenFileName(this, FromCp1250(kOpenMenuItem), QString(), filters);
   } else {
