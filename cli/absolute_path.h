@@ -2,7 +2,6 @@
 // The sender's path as the dialog needs it: the dialog runs in a working directory of
 // its own, so a relative path is made absolute here, against the sender's.
 
-#include <optional>
 #include <string>
 #include <string_view>
 
@@ -13,10 +12,16 @@ namespace talvorix {
 /// named in `folder` even when a part of it is a link.
 std::string JoinToFolder(std::string_view folder, std::string_view path);
 
-/// `path` made absolute against this process's working directory, without following
-/// links (POSIX: the working directory as the shell names it, when $PWD still names
-/// it, and JoinToFolder; Windows: GetFullPathNameA, in the system's code page).
-/// nullopt, with the reason in `detail`, when the working directory cannot be told.
-std::optional<std::string> AbsolutePath(std::string_view path, std::string* detail);
+enum class MadeAbsolute {
+  kDone,
+  kTooLong,  // longer than the system lets an 8-bit path be made absolute (Windows: MAX_PATH)
+  kFailed,   // the working directory cannot be told
+};
+
+/// `path` made absolute against this process's working directory into `absolute`,
+/// without following links (POSIX: the working directory as the shell names it, when
+/// $PWD still names it, and JoinToFolder; Windows: GetFullPathNameA, in the system's
+/// code page). Otherwise the reason is in `detail`.
+MadeAbsolute AbsolutePath(std::string_view path, std::string* absolute, std::string* detail);
 
 }  // namespace talvorix

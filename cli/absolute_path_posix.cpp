@@ -9,8 +9,11 @@
 
 namespace talvorix {
 
-std::optional<std::string> AbsolutePath(std::string_view path, std::string* detail) {
-  if (path.starts_with('/')) return std::string(path);
+MadeAbsolute AbsolutePath(std::string_view path, std::string* absolute, std::string* detail) {
+  if (path.starts_with('/')) {
+    *absolute = path;
+    return MadeAbsolute::kDone;
+  }
   // $PWD when it names the working directory: a folder reached through a link keeps
   // the name the user sees; else the kernel's name for it.
   const std::unique_ptr<char, decltype(&std::free)> folder(get_current_dir_name(), &std::free);
@@ -18,9 +21,10 @@ std::optional<std::string> AbsolutePath(std::string_view path, std::string* deta
     if (detail != nullptr)
       *detail = std::string("cannot tell the working directory: ") +
                 std::strerror(folder == nullptr ? errno : ENOENT);
-    return std::nullopt;
+    return MadeAbsolute::kFailed;
   }
-  return JoinToFolder(folder.get(), path);
+  *absolute = JoinToFolder(folder.get(), path);
+  return MadeAbsolute::kDone;
 }
 
 }  // namespace talvorix

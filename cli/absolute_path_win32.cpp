@@ -3,10 +3,11 @@
 #include <windows.h>
 
 #include <string>
+#include <utility>
 
 namespace talvorix {
 
-std::optional<std::string> AbsolutePath(std::string_view path, std::string* detail) {
+MadeAbsolute AbsolutePath(std::string_view path, std::string* absolute, std::string* detail) {
   const std::string given(path);
   // The system's own rules: drive-relative and UNC names, "." and ".." taken out by
   // name, no link followed. The sizes count the NUL when the buffer is too small.
@@ -16,12 +17,19 @@ std::optional<std::string> AbsolutePath(std::string_view path, std::string* deta
     if (length == 0) break;
     if (length < full.size()) {
       full.resize(length);
-      return full;
+      *absolute = std::move(full);
+      return MadeAbsolute::kDone;
     }
     full.assign(length, '\0');
   }
-  if (detail != nullptr) *detail = "cannot make the path absolute: error " + std::to_string(GetLastError());
-  return std::nullopt;
+  const DWORD error = GetLastError();
+  // The 8-bit function stops at MAX_PATH, and the dialog opens no longer path either.
+  if (error == ERROR_FILENAME_EXCED_RANGE) {
+    if (detail != nullptr) *detail = "longer than " + std::to_string(MAX_PATH - 1) + " bytes once made absolute";
+    return MadeAbsolute::kTooLong;
+  }
+  if (detail != nullptr) *detail = "cannot make the path absolute: error " + std::to_string(error);
+  return MadeAbsolute::kFailed;
 }
 
 }  // namespace talvorix

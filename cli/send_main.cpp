@@ -3,7 +3,6 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
-#include <optional>
 #include <string>
 #include <string_view>
 
@@ -53,12 +52,18 @@ int main(int argc, char** argv) {
   }
   std::string detail;
   // The dialog runs in a directory of its own: it gets the path as it reads here.
-  const std::optional<std::string> absolute = talvorix::AbsolutePath(argv[1], &detail);
-  if (!absolute) {
-    Print(stderr, "talvorix-send: " + detail + "\n");
-    return kExitFailed;
+  std::string absolute;
+  switch (talvorix::AbsolutePath(argv[1], &absolute, &detail)) {
+    case talvorix::MadeAbsolute::kDone:
+      break;
+    case talvorix::MadeAbsolute::kTooLong:
+      Print(stderr, "talvorix-send: the path is too long: " + detail + "\n");
+      return kExitUsage;
+    case talvorix::MadeAbsolute::kFailed:
+      Print(stderr, "talvorix-send: " + detail + "\n");
+      return kExitFailed;
   }
-  const std::string_view path = *absolute;
+  const std::string_view path = absolute;
   switch (talvorix::SendPathToDialog(path, &detail)) {
     case talvorix::SendOutcome::kSent:
       return kExitSent;
