@@ -556,10 +556,10 @@ struct SendRun {
 };
 
 /// Runs talvorix-send with `arg` in `workDir`, with its own XDG_RUNTIME_DIR and HOME
-/// (and PWD, as a shell sets it, when given); status -1 when it could not be run or
-/// did not exit.
+/// (and PWD, as a shell sets it, when given), its output going to `out`; status -1
+/// when it could not be run or did not exit.
 SendRun RunSend(const std::string& arg, const std::string& workDir, const std::string& runtime,
-                const std::string& home, const std::string& pwd = {}) {
+                const std::string& home, const std::string& pwd = {}, const char* out = "/dev/null") {
   const TempDir caught;
   const std::string errFile = caught / "stderr";
   std::vector<std::string> env = {"PATH=/usr/bin:/bin", "XDG_RUNTIME_DIR=" + runtime, "HOME=" + home};
@@ -573,6 +573,7 @@ SendRun RunSend(const std::string& arg, const std::string& workDir, const std::s
   posix_spawn_file_actions_t actions;
   posix_spawn_file_actions_init(&actions);
   posix_spawn_file_actions_addchdir_np(&actions, workDir.c_str());
+  posix_spawn_file_actions_addopen(&actions, 1, out, O_WRONLY, 0);
   posix_spawn_file_actions_addopen(&actions, 2, errFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
   pid_t pid = 0;
   const int spawned = posix_spawn(&pid, program.c_str(), &actions, nullptr, argv, envp.data());
@@ -660,6 +661,19 @@ TEST(TalvorixSend, UsesOnlyItsOwnRuntimeDirectory) {
     EXPECT_NE(std::string::npos, run.err.find("no Talvorix dialog is running")) << run.err;
     EXPECT_NE(std::string::npos, run.err.find(runtime.path())) << "names where it looked: " << run.err;
     EXPECT_TRUE(usersDialog.paths().empty());
+  }
+}
+
+// The help and the version that cannot be written are a failure, said on stderr.
+TEST(TalvorixSend, HelpThatCannotBeWrittenFails) {
+  TempDir runtime;
+  TempDir home;
+  for (const char* option : {"--help", "--version"}) {
+    SCOPED_TRACE(option);
+    const SendRun run = RunSend(option, "/", runtime.path(), home.path(), {}, "/dev/full");
+    EXPECT_EQ(1, run.status);
+    EXPECT_EQ("talvorix-send: write error: No space left on device\n", run.err);
+    EXPECT_EQ(0, RunSend(option, "/", runtime.path(), home.path()).status);
   }
 }
 
