@@ -6,6 +6,8 @@
 #include <string_view>
 #include <vector>
 
+#include "cli/checked_output.h"
+#include "cli/exit_codes.h"
 #include "cli/output.h"
 #include "cli/terminal.h"
 #include "cli/watch.h"
@@ -16,9 +18,10 @@
 
 namespace {
 
-constexpr int kExitOk = 0;
-constexpr int kExitUnreadable = 2;
-constexpr int kExitUsage = 64;
+using talvorix::kExitIoError;
+using talvorix::kExitOk;
+using talvorix::kExitUnreadable;
+using talvorix::kExitUsage;
 
 constexpr std::string_view kUsage =
     "Usage: talvorix-cli [--json] REPORT...\n"
@@ -33,9 +36,19 @@ constexpr std::string_view kUsage =
     "  --version  show the version\n"
     "  --         treat every later argument as a report path\n"
     "\n"
-    "Exit status: 0 when every report could be read, 2 when one could not, 64 for bad usage.\n";
+    "Exit status: 0 when every report could be read, 2 when one could not, 64 for bad usage,\n"
+    "74 when the output could not be written.\n";
 
-void Print(std::FILE* stream, std::string_view text) { talvorix::WriteText(stream, text); }
+/// Error output: when it fails as well there is nowhere left to say so.
+void Print(std::FILE* stream, std::string_view text) { static_cast<void>(talvorix::WriteText(stream, text)); }
+
+/// The exit status once everything for standard output has been written to `out`:
+/// `status`, or kExitIoError, said on standard error, when a write or the flush failed.
+int Finish(talvorix::CheckedOutput& out, int status) {
+  if (out.Flush()) return status;
+  talvorix::ReportWriteError(out.error());
+  return kExitIoError;
+}
 
 }  // namespace
 
@@ -45,6 +58,7 @@ int main(int argc, char** argv) {
   std::optional<std::string> watched;
   bool optionsDone = false;
   std::vector<std::string> reports;
+  talvorix::CheckedOutput out(stdout);
   for (int i = 1; i < argc; ++i) {
     const std::string_view arg = argv[i];
     if (!optionsDone && arg.starts_with("--")) {
@@ -62,11 +76,11 @@ int main(int argc, char** argv) {
         }
         watched = argv[++i];
       } else if (arg == "--help") {
-        Print(stdout, kUsage);
-        return kExitOk;
+        out.Write(kUsage);
+        return Finish(out, kExitOk);
       } else if (arg == "--version") {
-        Print(stdout, "talvorix-cli " + std::string(talvorix::kVersion) + "\n");
-        return kExitOk;
+        out.Write("talvorix-cli " + std::string(talvorix::kVersion) + "\n");
+        return Finish(out, kExitOk);
       } else {
         Print(stderr, "talvorix-cli: unknown option " + talvorix::EscapeControlBytes(talvorix::ArgumentAsUtf8(arg)) +
                           "\n\n");
@@ -98,18 +112,18 @@ int main(int argc, char** argv) {
     const int32_t count = talvorix::ScanTurnReport(path, &table);
     if (count < 0) status = kExitUnreadable;
     if (json) {
-      talvorix::WriteJsonLine(stdout, talvorix::ArgumentAsUtf8(path), table);
+      if (!talvorix::WriteJsonLine(out, talvorix::ArgumentAsUtf8(path), table)) break;
       continue;
     }
     // A file name may hold any byte; control bytes never reach the terminal raw.
     const std::string shownPath = talvorix::EscapeControlBytes(talvorix::ArgumentAsUtf8(path));
-    if (reports.size() > 1) Print(stdout, (i > 0 ? "\n==> " : "==> ") + shownPath + " <==\n");
+    if (reports.size() > 1 && !out.Write((i > 0 ? "\n==> " : "==> ") + shownPath + " <==\n")) break;
     if (count < 0) {
       Print(stderr, "talvorix-cli: " + shownPath + ": " + talvorix::Cp1250ToUtf8(talvorix::kNoSuchFileNotice) + "\n");
       continue;
     }
-    talvorix::WriteRecords(stdout, table);
+    if (!talvorix::WriteRecords(out, table)) break;
   }
-  std::fflush(stdout);
-  return status;
+  // A failed write ends the run at once: nothing more could reach the reader.
+  return Finish(out, status);
 }

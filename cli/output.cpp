@@ -5,7 +5,6 @@
 
 #include <nlohmann/json.hpp>
 
-#include "cli/terminal.h"
 #include "core/cp1250.h"
 #include "core/notices.h"
 
@@ -49,7 +48,7 @@ void AppendShown(std::string_view cp1250, std::string* out) {
 }
 
 /// Writes each record as the dialog shows it through `emit`, one piece at a time, so
-/// nothing larger than one record is ever held.
+/// nothing larger than one record is ever held; stops when `emit` returns false.
 template <typename Emit>
 void EmitRecords(const ResultTable& table, Emit&& emit) {
   if (table.count() < 0) return;
@@ -73,7 +72,7 @@ void EmitRecords(const ResultTable& table, Emit&& emit) {
     piece += answerLabel;
     AppendShown(r->answer, &piece);
     piece += '\n';
-    emit(piece);
+    if (!emit(piece)) return;
   }
 }
 
@@ -104,11 +103,12 @@ void AppendJsonField(std::string_view cp1250, std::string* out) {
 }
 
 /// The JSON line of a report, written record by record through `emit`: the same bytes
-/// as the whole document dumped at once.
+/// as the whole document dumped at once. Stops when `emit` returns false.
 template <typename Emit>
 void EmitJsonLine(std::string_view path, const ResultTable& table, Emit&& emit) {
-  emit("{\"path\":" + Dump(Json(std::string(path))) + ",\"count\":" + std::to_string(table.count()) +
-       ",\"records\":[");
+  if (!emit("{\"path\":" + Dump(Json(std::string(path))) + ",\"count\":" + std::to_string(table.count()) +
+            ",\"records\":["))
+    return;
   // Each field is escaped by the library as a string value; the object around the three
   // is written here in the library's compact form, without building a document.
   std::string piece;
@@ -122,7 +122,7 @@ void EmitJsonLine(std::string_view path, const ResultTable& table, Emit&& emit) 
     piece += ",\"title\":";
     AppendJsonField(r->title, &piece);
     piece += '}';
-    emit(piece);
+    if (!emit(piece)) return;
   }
   emit("]}");
 }
@@ -131,27 +131,30 @@ void EmitJsonLine(std::string_view path, const ResultTable& table, Emit&& emit) 
 
 std::string FormatRecords(const ResultTable& table) {
   std::string out;
-  EmitRecords(table, [&](std::string_view piece) { out += piece; });
+  EmitRecords(table, [&](std::string_view piece) {
+    out += piece;
+    return true;
+  });
   return out;
 }
 
-bool WriteRecords(std::FILE* stream, const ResultTable& table) {
-  bool ok = true;
-  EmitRecords(table, [&](std::string_view piece) { ok &= WriteText(stream, piece); });
-  return ok;
+bool WriteRecords(CheckedOutput& out, const ResultTable& table) {
+  EmitRecords(table, [&](std::string_view piece) { return out.Write(piece); });
+  return !out.failed();
 }
 
 std::string FormatJsonLine(std::string_view path, const ResultTable& table) {
   std::string out;
-  EmitJsonLine(path, table, [&](std::string_view piece) { out += piece; });
+  EmitJsonLine(path, table, [&](std::string_view piece) {
+    out += piece;
+    return true;
+  });
   return out;
 }
 
-bool WriteJsonLine(std::FILE* stream, std::string_view path, const ResultTable& table) {
-  bool ok = true;
-  EmitJsonLine(path, table, [&](std::string_view piece) { ok &= WriteText(stream, piece); });
-  ok &= WriteText(stream, "\n");
-  return ok;
+bool WriteJsonLine(CheckedOutput& out, std::string_view path, const ResultTable& table) {
+  EmitJsonLine(path, table, [&](std::string_view piece) { return out.Write(piece); });
+  return out.Write("\n");
 }
 
 std::string EscapeControlBytes(std::string_view bytes) {

@@ -1,10 +1,10 @@
 #pragma once
 // How the command-line front end prints a report's results (UTF-8).
 
-#include <cstdio>
 #include <string>
 #include <string_view>
 
+#include "cli/checked_output.h"
 #include "core/puzzle_result.h"
 
 namespace talvorix {
@@ -16,15 +16,16 @@ namespace talvorix {
 /// written as \xHH.
 std::string FormatRecords(const ResultTable& table);
 
-/// FormatRecords written to `stream` one record at a time; false when a write failed.
-bool WriteRecords(std::FILE* stream, const ResultTable& table);
+/// FormatRecords written to `out` one record at a time; false, having stopped, when a
+/// write failed (out.error() tells why).
+bool WriteRecords(CheckedOutput& out, const ResultTable& table);
 
 /// One JSON object on one line: {"path", "count", "records": [{"text", "answer", "title"}]}.
 std::string FormatJsonLine(std::string_view path, const ResultTable& table);
 
-/// FormatJsonLine and a line feed written to `stream` one record at a time, so the
-/// output never holds more than one record; false when a write failed.
-bool WriteJsonLine(std::FILE* stream, std::string_view path, const ResultTable& table);
+/// FormatJsonLine and a line feed written to `out` one record at a time, so the
+/// output never holds more than one record; false, having stopped, when a write failed.
+bool WriteJsonLine(CheckedOutput& out, std::string_view path, const ResultTable& table);
 
 /// A path (or any argument) as it may reach a terminal: each control byte (0x00-0x1F
 /// and 0x7F), and each C1 control in UTF-8 (C2 80 to C2 9F), becomes \xHH in

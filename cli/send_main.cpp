@@ -1,9 +1,12 @@
 // talvorix-send: hands a report path to the running Talvorix dialog.
 
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <string>
 #include <string_view>
 
+#include "cli/absolute_path.h"
 #include "core/version.h"
 #include "dialog/handover.h"
 
@@ -16,6 +19,7 @@ constexpr int kExitUsage = 64;
 constexpr std::string_view kUsage =
     "Usage: talvorix-send PATH\n"
     "Hands the turn report at PATH to the running Talvorix dialog, which then shows its riddles.\n"
+    "A relative PATH is taken from the current directory.\n"
     "\n"
     "  --help     show this help\n"
     "  --version  show the version\n"
@@ -23,25 +27,43 @@ constexpr std::string_view kUsage =
     "Exit status: 0 when the dialog holds the path, 1 when no dialog runs, it did not answer\n"
     "in time or the hand-over failed, 64 for bad usage or a path longer than 1023 bytes.\n";
 
-void Print(std::FILE* stream, std::string_view text) { std::fwrite(text.data(), 1, text.size(), stream); }
+/// Error output: when it fails as well there is nowhere left to say so.
+void Print(std::FILE* stream, std::string_view text) {
+  static_cast<void>(std::fwrite(text.data(), 1, text.size(), stream));
+}
+
+/// The help or the version on standard output: kExitSent once written, else a word on
+/// standard error and kExitFailed.
+int PrintOut(std::string_view text) {
+  if (std::fwrite(text.data(), 1, text.size(), stdout) == text.size() && std::fflush(stdout) == 0) return kExitSent;
+  Print(stderr, std::string("talvorix-send: write error: ") + std::strerror(errno) + "\n");
+  return kExitFailed;
+}
 
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (argc == 2 && std::string_view(argv[1]) == "--help") {
-    Print(stdout, kUsage);
-    return kExitSent;
-  }
-  if (argc == 2 && std::string_view(argv[1]) == "--version") {
-    Print(stdout, "talvorix-send " + std::string(talvorix::kVersion) + "\n");
-    return kExitSent;
-  }
+  if (argc == 2 && std::string_view(argv[1]) == "--help") return PrintOut(kUsage);
+  if (argc == 2 && std::string_view(argv[1]) == "--version")
+    return PrintOut("talvorix-send " + std::string(talvorix::kVersion) + "\n");
   if (argc != 2 || std::string_view(argv[1]).empty()) {
     Print(stderr, kUsage);
     return kExitUsage;
   }
-  const std::string_view path = argv[1];
   std::string detail;
+  // The dialog runs in a directory of its own: it gets the path as it reads here.
+  std::string absolute;
+  switch (talvorix::AbsolutePath(argv[1], &absolute, &detail)) {
+    case talvorix::MadeAbsolute::kDone:
+      break;
+    case talvorix::MadeAbsolute::kTooLong:
+      Print(stderr, "talvorix-send: the path is too long: " + detail + "\n");
+      return kExitUsage;
+    case talvorix::MadeAbsolute::kFailed:
+      Print(stderr, "talvorix-send: " + detail + "\n");
+      return kExitFailed;
+  }
+  const std::string_view path = absolute;
   switch (talvorix::SendPathToDialog(path, &detail)) {
     case talvorix::SendOutcome::kSent:
       return kExitSent;

@@ -180,7 +180,13 @@ std::vector<RendezvousCandidate> RendezvousCandidates(const RendezvousEnvironmen
       if (c.path == path) return;
     candidates.push_back({std::move(path), create});
   };
-  if (env.runtimeDir != nullptr && env.runtimeDir[0] == '/') add(env.runtimeDir, false);
+  // A session's runtime directory is the one place: a dialog of the same user started
+  // with another one (another session, a test) is none of this one's business. A
+  // relative value counts as no value at all.
+  if (env.runtimeDir != nullptr && env.runtimeDir[0] == '/') {
+    add(env.runtimeDir, false);
+    return candidates;
+  }
   if (!env.userRunDir.empty()) add(env.userRunDir, false);
   if (!env.home.empty()) add(env.home + "/.cache/talvorix", true);
   return candidates;

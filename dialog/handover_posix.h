@@ -2,11 +2,11 @@
 // The path hand-over on POSIX systems.
 //
 // Where: a directory private to the user (owned by the user, closed to the group and to
-// others), the first that will do of
-//   1. $XDG_RUNTIME_DIR, when it is set to an absolute path,
-//   2. /run/user/<uid> (what a login session's XDG_RUNTIME_DIR normally is, so a sender
+// others). When $XDG_RUNTIME_DIR is set to an absolute path, that directory and no
+// other. Without it, the first that will do of
+//   1. /run/user/<uid> (what a login session's XDG_RUNTIME_DIR normally is, so a sender
 //      started without it, as under cron or su, still finds the dialog),
-//   3. $HOME/.cache/talvorix (made with mode 0700 when missing).
+//   2. $HOME/.cache/talvorix (made with mode 0700 when missing).
 // In it: "talvorix.sock", the dialog's listening Unix-domain stream socket, and
 // "talvorix.lock", which the listening dialog holds locked (flock) for as long as it
 // runs. A dialog that finds the lock taken leaves the socket to its owner and tries
@@ -63,7 +63,8 @@ struct RendezvousCandidate {
   bool create = false;  // the dialog may make it (the sender never does)
 };
 
-/// The candidate directories, in the order both sides try them.
+/// The candidate directories, in the order both sides try them: $XDG_RUNTIME_DIR alone
+/// when it is set to an absolute path, else /run/user/<uid> and then the home cache.
 std::vector<RendezvousCandidate> RendezvousCandidates(const RendezvousEnvironment& env);
 
 /// An open directory of the user's own that nobody else may enter or list.

@@ -1,6 +1,7 @@
 // End to end: talvorix-cli as a user runs it, over the sample reports and small crafted ones.
 #include <fcntl.h>
 #include <gtest/gtest.h>
+#include <signal.h>
 #include <spawn.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -297,6 +298,77 @@ TEST_F(CraftedReports, ControlBytesInPathsAreShownEscaped) {
   const CliOutput option = RunCliWith({"--\x1b[31m"}, dir_);
   EXPECT_EQ(option.status, 64);
   EXPECT_TRUE(option.err.starts_with("talvorix-cli: unknown option --\\x1b[31m\n\nUsage")) << option.err;
+}
+
+/// Where a run's standard output goes in WriteErrorsEndWith74.
+enum class Sink { kFullDevice, kClosedPipe };
+
+/// Runs talvorix-cli with `args`, its standard output going to `sink` and its error
+/// output caught in `errFile`; the exit status, or -1 when it did not exit.
+int RunCliInto(Sink sink, const std::vector<std::string>& args, const std::string& errFile) {
+  std::vector<std::string> all = {TALVORIX_CLI};
+  all.insert(all.end(), args.begin(), args.end());
+  std::vector<char*> argv;
+  for (std::string& arg : all) argv.push_back(arg.data());
+  argv.push_back(nullptr);
+  posix_spawn_file_actions_t actions;
+  posix_spawn_file_actions_init(&actions);
+  posix_spawn_file_actions_addopen(&actions, 2, errFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+  int pipeFds[2] = {-1, -1};
+  if (sink == Sink::kFullDevice) {
+    posix_spawn_file_actions_addopen(&actions, 1, "/dev/full", O_WRONLY, 0);
+  } else {
+    // The reader is gone before the program starts: every write meets a closed pipe.
+    if (pipe2(pipeFds, O_CLOEXEC) != 0) return -1;
+    close(pipeFds[0]);
+    posix_spawn_file_actions_adddup2(&actions, pipeFds[1], 1);
+  }
+  // A program started with SIGPIPE ignored sees EPIPE instead of being killed by it.
+  void (*const previous)(int) = signal(SIGPIPE, sink == Sink::kClosedPipe ? SIG_IGN : SIG_DFL);
+  pid_t pid = 0;
+  const int spawned = posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), environ);
+  signal(SIGPIPE, previous);
+  posix_spawn_file_actions_destroy(&actions);
+  if (pipeFds[1] >= 0) close(pipeFds[1]);
+  if (spawned != 0) return -1;
+  int status = 0;
+  waitpid(pid, &status, 0);
+  return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+// Output that cannot be written is an error, whatever was being printed: the program
+// says so on standard error and exits 74 (EX_IOERR), never 0.
+TEST_F(CraftedReports, WriteErrorsEndWith74) {
+  struct Case {
+    const char* name;
+    Sink sink;
+    std::vector<std::string> args;
+    std::string alsoOnStderr;
+  };
+  const std::string report = Example("fordulo-112.html");
+  const std::string missing = (dir_ / "missing.html").string();
+  const Case kCases[] = {
+      {"text to a full disk", Sink::kFullDevice, {report}, ""},
+      {"--json to a full disk", Sink::kFullDevice, {"--json", report}, ""},
+      {"--help to a full disk", Sink::kFullDevice, {"--help"}, ""},
+      {"--version to a full disk", Sink::kFullDevice, {"--version"}, ""},
+      {"an unreadable report before a full disk", Sink::kFullDevice, {missing, report},
+       "talvorix-cli: " + missing + ": Nincs ilyen fájl\n"},
+      {"text to a pipe nobody reads", Sink::kClosedPipe, {report}, ""},
+      {"--json to a pipe nobody reads", Sink::kClosedPipe, {"--json", report, report}, ""},
+      {"--help to a pipe nobody reads", Sink::kClosedPipe, {"--help"}, ""},
+  };
+  const std::string errFile = (dir_ / "stderr").string();
+  for (const Case& c : kCases) {
+    SCOPED_TRACE(c.name);
+    EXPECT_EQ(RunCliInto(c.sink, c.args, errFile), 74);
+    std::ifstream in(errFile, std::ios::binary);
+    const std::string err(std::istreambuf_iterator<char>(in), {});
+    const std::string cause = c.sink == Sink::kFullDevice ? "No space left on device" : "Broken pipe";
+    EXPECT_EQ(err, c.alsoOnStderr + "talvorix-cli: write error: " + cause + "\n");
+  }
+  // Nothing to write is no write error: an unreadable report alone still gives 2.
+  EXPECT_EQ(RunCliInto(Sink::kFullDevice, {missing}, errFile), 2);
 }
 
 }  // namespace

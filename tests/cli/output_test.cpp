@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cerrno>
 #include <cstdio>
 #include <nlohmann/json.hpp>
 #include <string>
@@ -17,7 +18,9 @@ template <typename Write>
 std::string Written(Write&& write) {
   std::FILE* stream = std::tmpfile();
   if (stream == nullptr) return "(no temporary file)";
-  EXPECT_TRUE(write(stream));
+  CheckedOutput checked(stream);
+  EXPECT_TRUE(write(checked));
+  EXPECT_TRUE(checked.Flush());
   std::rewind(stream);
   std::string out;
   for (int c; (c = std::fgetc(stream)) != EOF;) out.push_back(static_cast<char>(c));
@@ -63,8 +66,8 @@ TEST(CliOutput, WritingRecordByRecordGivesTheWholeDocument) {
     ResultTable table = c.everyByte ? EveryByte() : TableOf(c.records);
     if (c.unreadable) table.SetUnreadable();
     const std::string json = FormatJsonLine(c.path, table);
-    EXPECT_EQ(Written([&](std::FILE* s) { return WriteJsonLine(s, c.path, table); }), json + "\n");
-    EXPECT_EQ(Written([&](std::FILE* s) { return WriteRecords(s, table); }), FormatRecords(table));
+    EXPECT_EQ(Written([&](CheckedOutput& out) { return WriteJsonLine(out, c.path, table); }), json + "\n");
+    EXPECT_EQ(Written([&](CheckedOutput& out) { return WriteRecords(out, table); }), FormatRecords(table));
 
     // The pieces make one JSON document, the same as the table dumped whole.
     nlohmann::ordered_json records = nlohmann::ordered_json::array();
@@ -105,6 +108,43 @@ TEST(CliOutput, ControlCharactersOfAReportReachTheTerminalEscaped) {
     // JSON keeps the text itself, escaped as JSON escapes it.
     EXPECT_EQ(nlohmann::json::parse(FormatJsonLine("p", table))["records"][0]["text"], Cp1250ToUtf8(c.field));
   }
+}
+
+// A failed write is remembered with its cause, ends the writing of records at once,
+// and nothing is written after it.
+TEST(CheckedOutput, FirstFailureIsKeptAndStopsTheWriting) {
+  struct Case {
+    const char* name;
+    const char* file;
+    const char* mode;
+    int error;
+    bool failsAtWrite;  // else only at the flush, the bytes having gone to the buffer
+  };
+  const Case kCases[] = {
+      {"a full device", "/dev/full", "w", ENOSPC, false},
+      {"a stream open only for reading", "/dev/null", "r", EBADF, true},
+  };
+  const ResultTable table = TableOf(2000);
+  for (const Case& c : kCases) {
+    SCOPED_TRACE(c.name);
+    std::FILE* stream = std::fopen(c.file, c.mode);
+    ASSERT_NE(stream, nullptr);
+    CheckedOutput out(stream);
+    EXPECT_EQ(out.Write("a"), !c.failsAtWrite);
+    EXPECT_FALSE(WriteRecords(out, table)) << "2000 records overflow any buffer";
+    EXPECT_EQ(out.error(), c.error);
+    EXPECT_FALSE(out.Write("b"));
+    EXPECT_FALSE(WriteJsonLine(out, "p", table));
+    EXPECT_FALSE(out.Flush());
+    EXPECT_EQ(out.error(), c.error) << "the first cause is the one kept";
+    std::fclose(stream);
+  }
+  std::FILE* file = std::tmpfile();
+  ASSERT_NE(file, nullptr);
+  CheckedOutput fine(file);
+  EXPECT_TRUE(fine.Write("x") && fine.Flush());
+  EXPECT_EQ(fine.error(), 0);
+  std::fclose(file);
 }
 
 }  // namespace

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 #include <poll.h>
 #include <signal.h>
+#include <spawn.h>
 #include <sys/mman.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
@@ -20,6 +21,7 @@
 #include <filesystem>
 #include <fstream>
 #include <functional>
+#include <iterator>
 #include <map>
 #include <mutex>
 #include <set>
@@ -142,10 +144,12 @@ TEST(RendezvousCandidates, OrderAndFallbacks) {
     std::vector<std::string> want;
   };
   const std::vector<Case> cases = {
-      {"session", "/run/user/1000", "/home/j", {"/run/user/1000", "/home/j/.cache/talvorix"}},
+      // A runtime dir set is the only place: a dialog of another session is not this one's.
+      {"session", "/run/user/1000", "/home/j", {"/run/user/1000"}},
+      {"runtime dir elsewhere", "/tmp/rt", "/home/j", {"/tmp/rt"}},
       {"cron or su: no runtime dir", nullptr, "/home/j", {"/run/user/1000", "/home/j/.cache/talvorix"}},
-      {"runtime dir elsewhere", "/tmp/rt", "/home/j", {"/tmp/rt", "/run/user/1000", "/home/j/.cache/talvorix"}},
       {"relative runtime dir is ignored", "rt", "/home/j", {"/run/user/1000", "/home/j/.cache/talvorix"}},
+      {"empty runtime dir is ignored", "", "/home/j", {"/run/user/1000", "/home/j/.cache/talvorix"}},
       {"no home", nullptr, "", {"/run/user/1000"}},
   };
   for (const Case& c : cases) {
@@ -154,7 +158,7 @@ TEST(RendezvousCandidates, OrderAndFallbacks) {
     std::vector<std::string> paths;
     for (const auto& candidate : got) paths.push_back(candidate.path);
     EXPECT_EQ(c.want, paths);
-    EXPECT_TRUE(got.back().create == (got.back().path.find("/.cache/") != std::string::npos));
+    for (const auto& candidate : got) EXPECT_EQ(candidate.create, candidate.path.find("/.cache/") != std::string::npos);
   }
 }
 
@@ -543,6 +547,134 @@ TEST(HandOver, OtherUsersCanNeitherSendNorSquat) {
       << detail;
   EXPECT_EQ(std::vector<std::string>{"/mine.html"}, dialog.paths());
   for (const std::string& name : made) rmdir(name.c_str());
+}
+
+/// A run of the real talvorix-send: exit status and error output.
+struct SendRun {
+  int status;
+  std::string err;
+};
+
+/// Runs talvorix-send with `arg` in `workDir`, with its own XDG_RUNTIME_DIR and HOME
+/// (and PWD, as a shell sets it, when given), its output going to `out`; status -1
+/// when it could not be run or did not exit.
+SendRun RunSend(const std::string& arg, const std::string& workDir, const std::string& runtime,
+                const std::string& home, const std::string& pwd = {}, const char* out = "/dev/null") {
+  const TempDir caught;
+  const std::string errFile = caught / "stderr";
+  std::vector<std::string> env = {"PATH=/usr/bin:/bin", "XDG_RUNTIME_DIR=" + runtime, "HOME=" + home};
+  if (!pwd.empty()) env.push_back("PWD=" + pwd);
+  std::vector<char*> envp;
+  for (std::string& e : env) envp.push_back(e.data());
+  envp.push_back(nullptr);
+  std::string program = TALVORIX_SEND;
+  std::string argument = arg;
+  char* argv[] = {program.data(), argument.data(), nullptr};
+  posix_spawn_file_actions_t actions;
+  posix_spawn_file_actions_init(&actions);
+  posix_spawn_file_actions_addchdir_np(&actions, workDir.c_str());
+  posix_spawn_file_actions_addopen(&actions, 1, out, O_WRONLY, 0);
+  posix_spawn_file_actions_addopen(&actions, 2, errFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+  pid_t pid = 0;
+  const int spawned = posix_spawn(&pid, program.c_str(), &actions, nullptr, argv, envp.data());
+  posix_spawn_file_actions_destroy(&actions);
+  if (spawned != 0) return {-1, {}};
+  int status = 0;
+  waitpid(pid, &status, 0);
+  std::ifstream in(errFile, std::ios::binary);
+  return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, std::string(std::istreambuf_iterator<char>(in), {})};
+}
+
+// The dialog opens a path from its own working directory: the sender hands over the
+// path as it reads in the sender's, made absolute by name, no link followed.
+TEST(TalvorixSend, RelativePathsArriveAbsoluteAsNamed) {
+  TempDir runtime;
+  TempDir home;
+  TempDir base;
+  const std::string work = base / "work";
+  mkdir(work.c_str(), 0700);
+  mkdir((work + "/sub").c_str(), 0700);
+  std::ofstream(work + "/target.html") << "x";
+  ASSERT_EQ(0, symlink("target.html", (work + "/link.html").c_str()));
+  const std::string linkedWork = base / "linked-work";
+  ASSERT_EQ(0, symlink(work.c_str(), linkedWork.c_str()));
+  struct Case {
+    const char* name;
+    std::string workDir;
+    std::string pwd;  // as the shell sets it; empty for none
+    std::string arg;
+    std::string want;  // the path the dialog holds
+  };
+  const Case cases[] = {
+      {"a name in the working directory", work, work, "fordulo.html", work + "/fordulo.html"},
+      {"a path below it", work, "", "sub/f.html", work + "/sub/f.html"},
+      {"dot and dot-dot are kept", work, work, "./../work/f.html", work + "/./../work/f.html"},
+      {"an absolute path as it is", work, work, "/elsewhere/f.html", "/elsewhere/f.html"},
+      {"a link keeps its own name", work, work, "link.html", work + "/link.html"},
+      {"a working directory reached through a link keeps the shell's name", linkedWork, linkedWork, "f.html",
+       linkedWork + "/f.html"},
+      {"a stale PWD is not believed", work, base.path(), "f.html", work + "/f.html"},
+      {"from the root", "/", "/", "tmp/f.html", "/tmp/f.html"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    Dialog dialog(runtime.path());
+    ASSERT_EQ(HandoverServer::Start::kListening, dialog.started());
+    const SendRun run = RunSend(c.arg, c.workDir, runtime.path(), home.path(), c.pwd);
+    EXPECT_EQ(0, run.status) << run.err;
+    EXPECT_EQ(std::vector<std::string>{c.want}, dialog.paths());
+  }
+  // The limit is on the path the dialog gets.
+  const std::string longName(kSharedPathSize - 1 - 4, 'n');
+  Dialog dialog(runtime.path());
+  const SendRun run = RunSend(longName, work, runtime.path(), home.path(), work);
+  EXPECT_EQ(64, run.status);
+  EXPECT_NE(std::string::npos, run.err.find("at most 1023")) << run.err;
+  EXPECT_TRUE(dialog.paths().empty());
+}
+
+// The developer's own dialog, listening in the user's real places, is never reached by
+// a sender that has a runtime directory of its own: the sender says no dialog runs,
+// and the other dialog hears nothing.
+TEST(TalvorixSend, UsesOnlyItsOwnRuntimeDirectory) {
+  struct Case {
+    const char* name;
+    bool inSendersHomeCache;  // else in a runtime directory of another session
+  };
+  const Case cases[] = {
+      {"a dialog in the home cache, where a sender without XDG_RUNTIME_DIR looks", true},
+      {"a dialog in another session's runtime directory", false},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    TempDir runtime;  // the sender's own, where nothing listens
+    TempDir home;
+    TempDir usersRuntime;
+    const std::string usersPlace = c.inSendersHomeCache ? home.path() + "/.cache/talvorix" : usersRuntime.path();
+    if (c.inSendersHomeCache) {
+      ASSERT_TRUE(RendezvousDir::Open(usersPlace, true, nullptr).has_value());
+    }
+    Dialog usersDialog(usersPlace);
+    ASSERT_EQ(HandoverServer::Start::kListening, usersDialog.started());
+    const SendRun run = RunSend("/x/fordulo.html", "/", runtime.path(), home.path());
+    EXPECT_EQ(1, run.status);
+    EXPECT_NE(std::string::npos, run.err.find("no Talvorix dialog is running")) << run.err;
+    EXPECT_NE(std::string::npos, run.err.find(runtime.path())) << "names where it looked: " << run.err;
+    EXPECT_TRUE(usersDialog.paths().empty());
+  }
+}
+
+// The help and the version that cannot be written are a failure, said on stderr.
+TEST(TalvorixSend, HelpThatCannotBeWrittenFails) {
+  TempDir runtime;
+  TempDir home;
+  for (const char* option : {"--help", "--version"}) {
+    SCOPED_TRACE(option);
+    const SendRun run = RunSend(option, "/", runtime.path(), home.path(), {}, "/dev/full");
+    EXPECT_EQ(1, run.status);
+    EXPECT_EQ("talvorix-send: write error: No space left on device\n", run.err);
+    EXPECT_EQ(0, RunSend(option, "/", runtime.path(), home.path()).status);
+  }
 }
 
 }  // namespace

@@ -1,5 +1,6 @@
 // The Qt dialog, headless: what the widgets show after a start, clicks, drops and a
 // hand-over through talvorix-send, and how the window ends.
+#include <QDir>
 #include <QEventLoop>
 #include <QGroupBox>
 #include <QLabel>
@@ -79,6 +80,7 @@ class DialogWindowTest : public QObject {
   Q_OBJECT
 
  private slots:
+  void initTestCase();
   void startShowsFirstRecordOrNotice_data();
   void startShowsFirstRecordOrNotice();
   void emptyStartKeepsTemplateTexts();
@@ -93,6 +95,7 @@ class DialogWindowTest : public QObject {
   void layoutFollowsDialogUnits();
   void decodesWindows1250();
   void handOverThroughTalvorixSend();
+  void handOverOfARelativePath();
   void concurrentSendersEachArriveOnce();
   void talvorixSendErrors_data();
   void talvorixSendErrors();
@@ -103,7 +106,38 @@ class DialogWindowTest : public QObject {
   void browserSavedPageShowsTheFirstRecordOfTheOriginal();
   // Leaves the application's event loops ended: keep it last.
   void closeEndsWithResultOne();
+
+ private:
+  // The whole run's own HOME and XDG_RUNTIME_DIR, inherited by every dialog and sender
+  // it starts: nothing here reaches a dialog that the user runs meanwhile.
+  QTemporaryDir home_;
+  QTemporaryDir runtime_;
 };
+
+void DialogWindowTest::initTestCase() {
+  QVERIFY(home_.isValid() && runtime_.isValid());
+  qputenv("HOME", QFile::encodeName(home_.path()));
+  qputenv("XDG_RUNTIME_DIR", QFile::encodeName(runtime_.path()));
+}
+
+namespace {
+
+/// XDG_RUNTIME_DIR of this process set to `dir` until the object goes, then back to
+/// what it was.
+class RuntimeDirFor {
+ public:
+  explicit RuntimeDirFor(const QString& dir) : before_(qgetenv("XDG_RUNTIME_DIR")) {
+    qputenv("XDG_RUNTIME_DIR", QFile::encodeName(dir));
+  }
+  RuntimeDirFor(const RuntimeDirFor&) = delete;
+  RuntimeDirFor& operator=(const RuntimeDirFor&) = delete;
+  ~RuntimeDirFor() { qputenv("XDG_RUNTIME_DIR", before_); }
+
+ private:
+  QByteArray before_;
+};
+
+}  // namespace
 
 void DialogWindowTest::startShowsFirstRecordOrNotice_data() {
   QTest::addColumn<QString>("path");
@@ -322,7 +356,7 @@ void DialogWindowTest::decodesWindows1250() {
 void DialogWindowTest::handOverThroughTalvorixSend() {
   QTemporaryDir runtime;
   QVERIFY(runtime.isValid());
-  qputenv("XDG_RUNTIME_DIR", QFile::encodeName(runtime.path()));
+  const RuntimeDirFor runtimeDir(runtime.path());
   LocalPathBlock block;
   DialogWindow window(block, ExamplePath("fordulo-112.html"), [](int) {});
   HandoverWatcher watcher(window, block, RendezvousCandidates(CurrentEnvironment()));
@@ -342,19 +376,42 @@ void DialogWindowTest::handOverThroughTalvorixSend() {
     QTRY_COMPARE(Read(window).answer, QString::fromLatin1(answers[i]));
     QCOMPARE(Read(window).counter, QStringLiteral("1/3"));
   }
-  qunsetenv("XDG_RUNTIME_DIR");
+}
+
+void DialogWindowTest::handOverOfARelativePath() {
+  // The dialog runs in this test's working directory; the sender, in the examples'
+  // folder, names the report there. The dialog must show that report, not
+  // "Nincs ilyen fájl".
+  QTemporaryDir runtime;
+  const RuntimeDirFor runtimeDir(runtime.path());
+  RecordingBlock block;
+  DialogWindow window(block, ExamplePath("fordulo-112.html"), [](int) {});
+  HandoverWatcher watcher(window, block, RendezvousCandidates(CurrentEnvironment()));
+  QVERIFY(watcher.server().listening());
+  QVERIFY(QDir::currentPath() != QStringLiteral(TALVORIX_SOURCE_DIR "/examples"));
+
+  QProcess send;
+  send.setWorkingDirectory(QStringLiteral(TALVORIX_SOURCE_DIR "/examples"));
+  send.start(QStringLiteral(TALVORIX_SEND), {QStringLiteral("fordulo-113.html")});
+  QTRY_VERIFY_WITH_TIMEOUT(send.state() == QProcess::NotRunning, 10000);
+  QCOMPARE(send.exitCode(), 0);
+  QTRY_COMPARE(Read(window).answer, QStringLiteral("35"));
+  QCOMPARE(Read(window).counter, QStringLiteral("1/3"));
+  QCOMPARE(block.read, std::vector<std::string>{ExamplePath("fordulo-113.html")});
 }
 
 void DialogWindowTest::concurrentSendersEachArriveOnce() {
   // Eight real talvorix-send processes at a time, 200 paths of two lengths: each
   // sender that exits 0 has its path in the dialog, and every path arrives once.
   QTemporaryDir runtime;
-  qputenv("XDG_RUNTIME_DIR", QFile::encodeName(runtime.path()));
   RecordingBlock block;
   DialogWindow window(block, {}, [](int) {});
-  HandoverWatcher watcher(window, block, RendezvousCandidates(CurrentEnvironment()));
-  qunsetenv("XDG_RUNTIME_DIR");
-  QVERIFY(watcher.server().listening());
+  std::optional<HandoverWatcher> watcher;
+  {
+    const RuntimeDirFor runtimeDir(runtime.path());
+    watcher.emplace(window, block, RendezvousCandidates(CurrentEnvironment()));
+  }
+  QVERIFY(watcher->server().listening());
   QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
   env.insert(QStringLiteral("XDG_RUNTIME_DIR"), runtime.path());
 
@@ -397,22 +454,6 @@ void DialogWindowTest::talvorixSendErrors_data() {
   QTest::newRow("path too long") << QString(1024, QLatin1Char('p')) << 64 << QStringLiteral("at most 1023");
 }
 
-void DialogWindowTest::talvorixSendErrors() {
-  QFETCH(QString, path);
-  QFETCH(int, exitCode);
-  QFETCH(QString, message);
-  QTemporaryDir runtime;  // nobody listens here
-  QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-  env.insert(QStringLiteral("XDG_RUNTIME_DIR"), runtime.path());
-  QProcess send;
-  send.setProcessEnvironment(env);
-  send.start(QStringLiteral(TALVORIX_SEND), {path});
-  QVERIFY(send.waitForFinished(10000));
-  QCOMPARE(send.exitCode(), exitCode);
-  const QString error = QString::fromLocal8Bit(send.readAllStandardError());
-  QVERIFY2(error.contains(message), qPrintable(error));
-}
-
 namespace {
 
 /// What Qt's painting log says when a window's painted pixels go to the screen.
@@ -440,9 +481,9 @@ struct DialogProcess {
   QProcess process;
 };
 
-QProcessEnvironment DialogEnvironment(const QTemporaryDir& runtime) {
+QProcessEnvironment DialogEnvironment(const QString& runtimeDir) {
   QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-  env.insert(QStringLiteral("XDG_RUNTIME_DIR"), runtime.path());
+  env.insert(QStringLiteral("XDG_RUNTIME_DIR"), runtimeDir);
   env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
   // Qt logs each flush of the window's painted pixels to the screen; the dialog itself
   // writes nothing on stderr when all goes well.
@@ -461,9 +502,37 @@ int Send(const QProcessEnvironment& env, const char* report, int ms = 10000) {
 
 }  // namespace
 
+void DialogWindowTest::talvorixSendErrors() {
+  QFETCH(QString, path);
+  QFETCH(int, exitCode);
+  QFETCH(QString, message);
+  // A dialog runs meanwhile where a sender without a runtime directory of its own
+  // would find it (the home's cache), as the user's own dialog may: this sender,
+  // with its own runtime directory, never reaches it.
+  QTemporaryDir home;
+  const QString homeCache = home.filePath(QStringLiteral(".cache/talvorix"));
+  QVERIFY(QDir().mkpath(homeCache));
+  QVERIFY(QFile::setPermissions(homeCache, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner));
+  DialogProcess elsewhere(DialogEnvironment(homeCache));
+  QVERIFY(elsewhere.Start());
+  QVERIFY(QFile::exists(homeCache + QStringLiteral("/talvorix.sock")));
+
+  QTemporaryDir runtime;  // nobody listens here
+  QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+  env.insert(QStringLiteral("XDG_RUNTIME_DIR"), runtime.path());
+  env.insert(QStringLiteral("HOME"), home.path());
+  QProcess send;
+  send.setProcessEnvironment(env);
+  send.start(QStringLiteral(TALVORIX_SEND), {path});
+  QVERIFY(send.waitForFinished(10000));
+  QCOMPARE(send.exitCode(), exitCode);
+  const QString error = QString::fromLocal8Bit(send.readAllStandardError());
+  QVERIFY2(error.contains(message), qPrintable(error));
+}
+
 void DialogWindowTest::secondProgramTakesOverWhenTheFirstDies() {
   QTemporaryDir runtime;
-  const QProcessEnvironment env = DialogEnvironment(runtime);
+  const QProcessEnvironment env = DialogEnvironment(runtime.path());
   const QString socket = runtime.filePath(QStringLiteral("talvorix.sock"));
   const auto inode = [&socket] {
     struct stat st {};
@@ -487,7 +556,7 @@ void DialogWindowTest::secondProgramTakesOverWhenTheFirstDies() {
 
 void DialogWindowTest::stoppedDialogNeitherHangsSendersNorNewDialogs() {
   QTemporaryDir runtime;
-  const QProcessEnvironment env = DialogEnvironment(runtime);
+  const QProcessEnvironment env = DialogEnvironment(runtime.path());
   DialogProcess stopped(env);
   QVERIFY(stopped.Start());
   QCOMPARE(kill(static_cast<pid_t>(stopped.process.processId()), SIGSTOP), 0);
@@ -546,11 +615,13 @@ std::optional<Shown> ShownAfter(WayIn way, const QString& path) {
     return Read(f.window);
   }
   QTemporaryDir runtime;
-  qputenv("XDG_RUNTIME_DIR", QFile::encodeName(runtime.path()));
   LocalPathBlock block;
   DialogWindow window(block, ExamplePath("fordulo-114.html"), [](int) {});
-  HandoverWatcher watcher(window, block, RendezvousCandidates(CurrentEnvironment()));
-  qunsetenv("XDG_RUNTIME_DIR");
+  std::optional<HandoverWatcher> watcher;
+  {
+    const RuntimeDirFor runtimeDir(runtime.path());
+    watcher.emplace(window, block, RendezvousCandidates(CurrentEnvironment()));
+  }
   QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
   env.insert(QStringLiteral("XDG_RUNTIME_DIR"), runtime.path());
   const QString before = Read(window).text;

@@ -253,6 +253,7 @@ int wmain(int argc, wchar_t** argv) {
       {"ConcurrentSendersLoadEachPathOnce", ConcurrentSendersLoadEachPathOnce},
       {"SendersTakeTurns", SendersTakeTurns},
       {"ForeignWriteFailsTheSender", ForeignWriteFailsTheSender},
+      {"RelativePathsArriveWhole", RelativePathsArriveWhole},
       {"WatchesAFolder", WatchesAFolder},
       {"WatchesFoldersNamedOutsideTheCodePage", WatchesFoldersNamedOutsideTheCodePage},
       {"PlaceholdersAndFutureDates", PlaceholdersAndFutureDates},

@@ -181,10 +181,11 @@ class LoadWatch {
   HHOOK after_ = nullptr;
 };
 
-/// A talvorix-send.exe created suspended, so that a batch can start together.
+/// A talvorix-send.exe created suspended, so that a batch can start together; in the
+/// driver's working directory, or in `workDir` when one is given.
 class Sender {
  public:
-  explicit Sender(const std::wstring& path) {
+  explicit Sender(const std::wstring& path, const std::wstring& workDir = {}) {
     std::wstring commandLine = L"\"" + g_send + L"\" \"" + path + L"\"";
     STARTUPINFOW startup{};
     startup.cb = sizeof startup;
@@ -193,7 +194,7 @@ class Sender {
     DWORD error = 0;
     for (int attempt = 0; attempt < kStartAttempts; ++attempt) {
       if (CreateProcessW(g_send.c_str(), commandLine.data(), nullptr, nullptr, FALSE, CREATE_SUSPENDED, nullptr,
-                         nullptr, &startup, &process_))
+                         workDir.empty() ? nullptr : workDir.c_str(), &startup, &process_))
         return;
       error = GetLastError();
       process_ = {};
@@ -450,6 +451,42 @@ void ForeignWriteFailsTheSender() {
   ExpectEq("talvorix-send exit code", "1", std::to_string(sender.Wait(kBatchTimeoutMs)));
   ExpectEq("loads", List({foreign.answer}), List(watch.Answers(0, watch.Count())));
   ExpectEq("the dialog shows the foreign report", foreign.answer, dialog.Text(kAnswerControl));
+}
+
+void RelativePathsArriveWhole() {
+  // The dialog runs in the driver's working directory; each sender runs in another
+  // and names its report from there.
+  const std::wstring dir = Join(g_scratch, L"relative");
+  const std::wstring sub = Join(dir, L"sub");
+  CreateDirectoryW(dir.c_str(), nullptr);
+  CreateDirectoryW(sub.c_str(), nullptr);
+  struct Case {
+    std::string name;
+    std::wstring workDir;
+    std::wstring reportDir;
+    std::wstring prefix;  // before the report's name, as the sender names it
+  };
+  const std::vector<Case> cases = {
+      {"a name in the sender's directory", dir, dir, L""},
+      {"a path through ..", sub, dir, L"..\\"},
+      {"a path through . and a folder", dir, sub, L".\\sub\\"},
+  };
+  int answer = kPathsPerRow * 9 + 10;
+  for (const Case& c : cases) {
+    const MadeReport report = MakeReport(c.reportDir, ++answer, 0);
+    const std::wstring name = report.path.substr(report.path.find_last_of(L'\\') + 1);
+    Dialog dialog(L"");
+    if (!dialog.ok()) continue;
+    LoadWatch watch(dialog);
+    if (!watch.ok()) continue;
+    PathBlock block;
+    Sender sender(c.prefix + name, c.workDir);
+    sender.Resume();
+    ExpectEq(c.name + ": talvorix-send exit code", "0", std::to_string(sender.Wait(kBatchTimeoutMs)));
+    ExpectEq(c.name + ": loads", List({report.answer}), List(watch.Answers(0, watch.Count())));
+    ExpectEq(c.name + ": the path in the block", AnsiPath(report.path), block.Read());
+    ExpectEq(c.name + ": the dialog shows the report", report.answer, dialog.Text(kAnswerControl));
+  }
 }
 
 }  // namespace talvorix::e2e

@@ -13,5 +13,8 @@ void SendersTakeTurns();
 /// A path written into the block by a program outside the turns, between the
 /// sender's write and the dialog's read, makes the sender fail.
 void ForeignWriteFailsTheSender();
+/// A relative path, named from the sender's working directory, reaches the dialog
+/// whole, and the dialog loads that report.
+void RelativePathsArriveWhole();
 
 }  // namespace talvorix::e2e
