@@ -4,11 +4,12 @@
 #include <cerrno>
 #include <chrono>
 #include <cstdio>
-#include <cstring>
 #include <optional>
 #include <string_view>
 #include <vector>
 
+#include "cli/checked_output.h"
+#include "cli/exit_codes.h"
 #include "cli/output.h"
 #include "cli/terminal.h"
 #include "core/cp1250.h"
@@ -26,14 +27,13 @@ namespace {
 constexpr int64_t kIdleLookMilliseconds = 1000;
 constexpr int64_t kPollMilliseconds = 500;
 
-bool Print(std::string_view text) { return WriteText(stdout, text) && std::fflush(stdout) == 0; }
-
-bool PrintReport(const std::string& path, const ResultTable& table, const WatchOptions& options) {
+/// Prints one report's block and hands it to the system at once; false when that failed.
+bool PrintReport(CheckedOutput& out, const std::string& path, const ResultTable& table, const WatchOptions& options) {
   const std::string shownPath = ArgumentAsUtf8(path);
-  if (options.json) return Print(FormatJsonLine(shownPath, table) + "\n");
+  if (options.json) return WriteJsonLine(out, shownPath, table) && out.Flush();
   const std::string header = "==> " + EscapeControlBytes(shownPath) + " <==\n";
-  if (table.count() < 0) return Print(header + Cp1250ToUtf8(kNoSuchFileNotice) + "\n\n");
-  return Print(header + FormatRecords(table) + "\n");
+  if (table.count() < 0) return out.Write(header + Cp1250ToUtf8(kNoSuchFileNotice) + "\n\n") && out.Flush();
+  return out.Write(header + FormatRecords(table) + "\n") && out.Flush();
 }
 
 int64_t NowMilliseconds() {
@@ -42,8 +42,8 @@ int64_t NowMilliseconds() {
 }
 
 int OutputFailed(int error) {
-  WriteText(stderr, "talvorix-cli: write error: " + std::string(std::strerror(error)) + "\n");
-  return kWatchExitIoError;
+  ReportWriteError(error);
+  return kExitIoError;
 }
 
 }  // namespace
@@ -53,8 +53,9 @@ int WatchFolderAndPrint(const std::string& folder, const WatchOptions& options) 
   if (!first || !IsFolderPath(folder)) {
     WriteText(stderr, "talvorix-cli: " + EscapeControlBytes(ArgumentAsUtf8(folder)) + ": " +
                           Cp1250ToUtf8(kNoSuchFileNotice) + "\n");
-    return 2;
+    return kExitUnreadable;
   }
+  CheckedOutput out(stdout);
   ReportSettler settler;
   int64_t lastListing = NowMilliseconds();
   settler.Start(*first, lastListing, FileTimeNow());
@@ -71,9 +72,8 @@ int WatchFolderAndPrint(const std::string& folder, const WatchOptions& options) 
         wakeIn = wakeIn == 0 ? kRetryIntervalMilliseconds : std::min(wakeIn, kRetryIntervalMilliseconds);
       } else {
         if (table.count() < 0) table.SetUnreadable();
-        errno = 0;
-        if (!PrintReport(path, table, options)) return OutputFailed(errno != 0 ? errno : EIO);
-        if (options.once) return table.count() < 0 ? 2 : 0;
+        if (!PrintReport(out, path, table, options)) return OutputFailed(out.error());
+        if (options.once) return table.count() < 0 ? kExitUnreadable : kExitOk;
       }
     }
     if (OutputReaderGone(stdout)) return OutputFailed(EPIPE);

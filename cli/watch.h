@@ -10,9 +10,6 @@ struct WatchOptions {
   bool once = false;  // stop after the first report printed
 };
 
-/// Exit status of a write that failed (EX_IOERR).
-inline constexpr int kWatchExitIoError = 74;
-
 /// Prints the folder's newest report, then every report saved into it, each once its
 /// save has settled (size and time held for kStableMilliseconds; empty files and
 /// partial downloads never), until the process is ended; with `once`, returns after
