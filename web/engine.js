@@ -6,10 +6,7 @@
 (function (exports) {
   const kReportPath = '/report';
   const kMissingPath = '/no-such-report';
-  const kText = 0;
-  const kAnswer = 1;
-  const kTitle = 2;
-  const kCopied = 3;
+  const kDecoder = new TextDecoder('utf-8');
 
   class Engine {
     constructor(module) {
@@ -43,25 +40,31 @@
 
     /// Record k (1-based) of the last scan: text, answer, title and what copying takes.
     record(k) {
-      return {
-        text: this.field_(k, kText),
-        answer: this.field_(k, kAnswer),
-        title: this.field_(k, kTitle),
-        copied: this.field_(k, kCopied),
-      };
+      const [text, answer, title, copied] = this.fields_(k);
+      return { text, answer, title, copied };
     }
 
     /// The notice that stands for a count of -1 or 0.
     notice() {
-      return this.field_(0, kText);
+      return this.fields_(0)[0];
     }
 
     scanPath_(path) {
       return this.module_.ccall('talvorix_scan', 'number', ['string'], [path]);
     }
 
-    field_(k, field) {
-      return this.module_.UTF8ToString(this.module_._talvorix_field(k, field));
+    /// The four fields of record k (the notice for 0), decoded from the module's memory.
+    fields_(k) {
+      const at = this.module_._talvorix_record(k);
+      if (at === 0) return ['', '', '', ''];
+      const words = this.module_.HEAPU32;
+      const bytes = this.module_.HEAPU8;
+      const fields = [];
+      for (let i = 0; i < 4; ++i) {
+        const start = words[(at >> 2) + 2 * i];
+        fields.push(kDecoder.decode(bytes.subarray(start, start + words[(at >> 2) + 2 * i + 1])));
+      }
+      return fields;
     }
   }
 

@@ -2,7 +2,9 @@
 // page writes a report's bytes into the module's in-memory file system and reads it
 // by that path, so it goes through the same opening and reading as talvorix-cli.
 
+#include <array>
 #include <cstdint>
+#include <optional>
 #include <string>
 
 #include "web/page_report.h"
@@ -14,14 +16,22 @@ talvorix::PageReport& Report() {
   return report;
 }
 
-/// The string last handed out; valid until the next call.
-std::string& Handed() {
-  static std::string handed;
+/// The record last handed out and where its fields lie; valid until the next call.
+struct HandedRecord {
+  talvorix::PageRecord record;
+  std::string notice;
+  std::array<uintptr_t, 8> fields{};  // address and size in bytes of text, answer, title, copied
+};
+
+HandedRecord& Handed() {
+  static HandedRecord handed;
   return handed;
 }
 
-/// Which field talvorix_field hands out.
-enum Field : int32_t { kText = 0, kAnswer = 1, kTitle = 2, kCopied = 3 };
+void Point(std::size_t field, const std::string& text) {
+  Handed().fields[2 * field] = reinterpret_cast<uintptr_t>(text.data());
+  Handed().fields[2 * field + 1] = text.size();
+}
 
 }  // namespace
 
@@ -30,25 +40,24 @@ extern "C" {
 /// Reads the report at `path`; returns -1 (unreadable), 0 or the number of records.
 int32_t talvorix_scan(const char* path) { return Report().Load(path); }
 
-/// A field of record k (1-based) as NUL-terminated UTF-8; empty outside 1..count or
-/// for an unknown field. For k of 0, the notice for the current count.
-const char* talvorix_field(int32_t k, int32_t field) {
-  Handed().clear();
+/// Record k (1-based) in UTF-8: the address and size of its text, answer, title and
+/// what copying takes, eight numbers of pointer width; nullptr outside 1..count. For k
+/// of 0, the notice for the current count in the place of the text, the rest empty.
+const uintptr_t* talvorix_record(int32_t k) {
+  HandedRecord& handed = Handed();
   if (k == 0) {
-    Handed() = talvorix::PageReport::Notice(Report().count());
-    return Handed().c_str();
+    handed.record = {};
+    handed.record.text = talvorix::PageReport::Notice(Report().count());
+  } else {
+    std::optional<talvorix::PageRecord> record = Report().Record(k);
+    if (!record) return nullptr;
+    handed.record = std::move(*record);
   }
-  const std::optional<talvorix::PageRecord> record = Report().Record(k);
-  if (record) {
-    switch (field) {
-      case kText: Handed() = record->text; break;
-      case kAnswer: Handed() = record->answer; break;
-      case kTitle: Handed() = record->title; break;
-      case kCopied: Handed() = record->copied; break;
-      default: break;
-    }
-  }
-  return Handed().c_str();
+  Point(0, handed.record.text);
+  Point(1, handed.record.answer);
+  Point(2, handed.record.title);
+  Point(3, handed.record.copied);
+  return handed.fields.data();
 }
 
 }  // extern "C"
