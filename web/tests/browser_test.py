@@ -123,7 +123,7 @@ class Browser:
 class Page:
     """The page opened in a new tab, with the Network domain recording from the start."""
 
-    def __init__(self, browser, page_path):
+    def __init__(self, browser, page_path, url=None):
         self.tools = browser.tools
         target = self.tools.send("Target.createTarget", {"url": "about:blank"}, session=False)
         self.tools.session = self.tools.send("Target.attachToTarget",
@@ -132,7 +132,7 @@ class Page:
         self.session = self.tools.session
         for domain in ("Page", "Runtime", "Network", "DOM", "Accessibility"):
             self.tools.send(f"{domain}.enable")
-        self.url = page_path.resolve().as_uri()
+        self.url = url or page_path.resolve().as_uri()
         self.tools.send("Page.navigate", {"url": self.url})
         self.tools.wait_for("performance.getEntriesByName('talvorix-engine-ready').length > 0",
                             "the engine to start")
@@ -356,6 +356,45 @@ def run_checks(browser, page, page_path, cli, folder):
     expect("no request but the page's own file", [url for url in requests if url != page.url], [])
 
 
+def run_site_checks(browser, site, cli):
+    """The site folder served over http://localhost (a secure context, as https is): the
+    service worker takes the page, the manifest parses, and with the server gone the
+    page opens again from the worker's cache and still reads reports."""
+    import functools
+    import http.server
+    import threading
+
+    handler = functools.partial(QuietHandler, directory=str(site))
+    server = http.server.ThreadingHTTPServer(("127.0.0.1", 0), handler)
+    thread = threading.Thread(target=server.serve_forever, daemon=True)
+    thread.start()
+    try:
+        page = Page(browser, None, url=f"http://localhost:{server.server_address[1]}/")
+        tools = page.tools
+        tools.wait_for("navigator.serviceWorker.controller !== null", "the service worker to take the page")
+        manifest = tools.send("Page.getAppManifest")
+        expect("the web app manifest parses without errors", manifest.get("errors"), [])
+        expect("the manifest is the site's", manifest.get("url", "").endswith("/manifest.webmanifest"), True)
+        errors = tools.send("Page.getInstallabilityErrors").get("installabilityErrors", [])
+        expect("the browser can install the page", [e.get("errorId") for e in errors], [])
+    finally:
+        server.shutdown()
+        server.server_close()
+    tools.evaluate("performance.clearMarks()")
+    tools.send("Page.reload")
+    tools.wait_for("performance.getEntriesByName('talvorix-engine-ready').length > 0",
+                   "the page to open offline")
+    sample = ROOT / "examples" / "fordulo-112.html"
+    page.choose(sample, "document.getElementById('counter').textContent === '1/4'")
+    expect("offline, from the worker's cache, the page reads a report", page.text("answer"),
+           cli_records(cli, sample)[1][0]["answer"])
+
+
+class QuietHandler(__import__("http.server").server.SimpleHTTPRequestHandler):
+    def log_message(self, *args):
+        pass
+
+
 def run_bench(page, report):
     page.choose(pathlib.Path(report).resolve(), None)
     ms = page.tools.evaluate("performance.getEntriesByName('talvorix-shown').pop().startTime -"
@@ -382,6 +421,9 @@ def main():
                 run_bench(page, bench)
             else:
                 run_checks(browser, page, page_path, cli, folder)
+                site = page_path.parent / "site"
+                if site.is_dir():
+                    run_site_checks(browser, site, cli)
     except Failure as failure:
         print(f"FAILED: {failure}", file=sys.stderr)
         return 1
