@@ -25,10 +25,10 @@ async function main() {
     const bytes = new Uint8Array(fs.readFileSync(report).buffer);
     count = engine.scan(bytes);
     let characters = 0;
-    for (let k = 1; k <= count; ++k) {
-      const record = engine.record(k);
-      characters += record.text.length + record.answer.length + record.title.length;
-    }
+    // A few thousand records at a time, as a page would show a list of them.
+    for (let first = 1; first <= count; first += 4096)
+      for (const record of engine.records(first, Math.min(count, first + 4095)))
+        characters += record.text.length + record.answer.length + record.title.length;
     const ms = Number(process.hrtime.bigint() - start) / 1e6;
     best = Math.min(best, ms);
     memory = engine.module_.HEAPU8.length;

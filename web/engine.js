@@ -7,6 +7,7 @@
   const kReportPath = '/report';
   const kMissingPath = '/no-such-report';
   const kDecoder = new TextDecoder('utf-8');
+  const kBatch = 4096;  // records fetched by one call of records()
 
   class Engine {
     constructor(module) {
@@ -42,6 +43,24 @@
     record(k) {
       const [text, answer, title, copied] = this.fields_(k);
       return { text, answer, title, copied };
+    }
+
+    /// Records from..to (1-based, both included) of the last scan, as record(k) gives
+    /// them, fetched a few thousand at a time: one decoding for all of them.
+    records(from, to) {
+      const all = [];
+      for (let first = from; first <= to; first += kBatch) {
+        const module = this.module_;
+        const at = module._talvorix_records(first, Math.min(to, first + kBatch - 1)) >> 2;
+        const [start, size, lengthsAt, fields] = module.HEAPU32.subarray(at, at + 4);
+        const text = kDecoder.decode(module.HEAPU8.subarray(start, start + size));
+        const lengths = module.HEAPU32.subarray(lengthsAt >> 2, (lengthsAt >> 2) + fields);
+        let offset = 0;
+        const take = (i) => text.slice(offset, (offset += lengths[i]));
+        for (let i = 0; i < fields; i += 4)
+          all.push({ text: take(i), answer: take(i + 1), title: take(i + 2), copied: take(i + 3) });
+      }
+      return all;
     }
 
     /// The notice that stands for a count of -1 or 0.

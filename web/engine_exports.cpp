@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "web/page_report.h"
 
@@ -26,6 +27,19 @@ struct HandedRecord {
 HandedRecord& Handed() {
   static HandedRecord handed;
   return handed;
+}
+
+/// Records from..to of one call of talvorix_records: their fields back to back, and
+/// each field's length in UTF-16 code units (what a JavaScript string counts).
+struct HandedBatch {
+  std::string utf8;
+  std::vector<uint32_t> lengths;
+  std::array<uintptr_t, 4> where{};  // address and size of utf8, address and count of lengths
+};
+
+HandedBatch& Batch() {
+  static HandedBatch batch;
+  return batch;
 }
 
 void Point(std::size_t field, const std::string& text) {
@@ -58,6 +72,24 @@ const uintptr_t* talvorix_record(int32_t k) {
   Point(2, handed.record.title);
   Point(3, handed.record.copied);
   return handed.fields.data();
+}
+
+/// Records from..to (1-based, both included, cut to 1..count) in one piece: the UTF-8
+/// of their fields back to back (text, answer, title, copied for each record) and the
+/// length of each field in UTF-16 code units. Returns four numbers of pointer width:
+/// the address and size of the UTF-8, the address and count of the lengths.
+const uintptr_t* talvorix_records(int32_t from, int32_t to) {
+  HandedBatch& batch = Batch();
+  batch.utf8.clear();
+  batch.lengths.clear();
+  if (from < 1) from = 1;
+  if (to > Report().count()) to = Report().count();
+  std::array<uint32_t, 4> units{};
+  for (int32_t k = from; k <= to && Report().AppendRecord(k, &batch.utf8, &units); ++k)
+    batch.lengths.insert(batch.lengths.end(), units.begin(), units.end());
+  batch.where = {reinterpret_cast<uintptr_t>(batch.utf8.data()), batch.utf8.size(),
+                 reinterpret_cast<uintptr_t>(batch.lengths.data()), batch.lengths.size()};
+  return batch.where.data();
 }
 
 }  // extern "C"

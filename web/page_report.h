@@ -2,9 +2,11 @@
 // A report as the page shows it: read by path exactly as talvorix-cli reads it, each
 // record handed out in UTF-8.
 
+#include <array>
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <string_view>
 
 #include "core/puzzle_result.h"
 
@@ -31,10 +33,19 @@ class PageReport {
   /// Record k, 1-based; nullopt outside 1..count.
   std::optional<PageRecord> Record(int32_t k) const;
 
+  /// Appends record k's four fields (text, answer, title, copied) in UTF-8 to `out`, and
+  /// stores each field's length in UTF-16 code units in `units` (one per Windows-1250
+  /// byte: every byte decodes to one character of the Basic Multilingual Plane). False
+  /// outside 1..count, with nothing appended.
+  bool AppendRecord(int32_t k, std::string* out, std::array<uint32_t, 4>* units) const;
+
   /// What the page shows instead of records for a count of -1 or 0 (UTF-8).
   static std::string Notice(int32_t count);
 
  private:
+  /// What is copied from record k (Windows-1250), whose fields are `view`.
+  std::string_view Copied(int32_t k, const RecordView& view) const;
+
   ResultTable table_;
 };
 

@@ -11,6 +11,9 @@ Usage: browser_test.py PAGE CLI [--bench REPORT]
   CLI    a native talvorix-cli
   --bench REPORT  only time choosing REPORT to its first answer, and print the figure
 
+With the site folder beside PAGE (site/), it is also served over http://localhost: the
+service worker, the manifest, installability, and opening again with the server gone.
+
 Watching a folder needs the real folder chooser, which a headless browser cannot
 answer; that logic is tested on a fake directory handle (web/tests/page_logic.test.js).
 """
@@ -399,7 +402,7 @@ def run_bench(page, report):
     page.choose(pathlib.Path(report).resolve(), None)
     ms = page.tools.evaluate("performance.getEntriesByName('talvorix-shown').pop().startTime -"
                              " performance.getEntriesByName('talvorix-file').pop().startTime")
-    print(f"{report}: chosen to first answer in {ms:.0f} ms ({page.text('counter')})")
+    print(f"{pathlib.Path(report).name}: chosen to its first answer in {ms:.0f} ms ({page.text('counter')})")
 
 
 def main():

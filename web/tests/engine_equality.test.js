@@ -58,6 +58,10 @@ test('the engine in WebAssembly reads every report as talvorix-cli does', { skip
       got.push({ text, answer, title });
     }
     assert.deepStrictEqual(got, want.records ?? [], `${name}: records`);
+    // All records at once (a batch cut wherever it falls) are the records one by one.
+    const single = [];
+    for (let k = 1; k <= count; ++k) single.push(engine.record(k));
+    assert.deepStrictEqual(engine.records(1, count), single, `${name}: records at once`);
     records += count;
   });
   assert.ok(records > 0, 'no report gave a record');
