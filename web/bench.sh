@@ -15,14 +15,21 @@ trap 'rm -rf "$reports"' EXIT
 dense="$reports/riddle-dense-100mb.html"
 echo "riddle-dense archive: $(stat -c %s "$dense") bytes"
 
+best() { tr ' ' '\n' | sed '/^$/d' | sort -n | head -1; }
+native=() node_ms=() chromium=()
 for round in $(seq "$runs"); do
   start=$(date +%s%N)
   "$bench/cli/talvorix-cli" --json "$dense" >/dev/null
-  echo "round $round: native talvorix-cli --json: $(( ($(date +%s%N) - start) / 1000000 )) ms"
-  echo "round $round: Node: $(node web/bench_node.js "$web/web/talvorix-engine.js" "$dense" 1)"
-  echo "round $round: Chromium: $(/usr/bin/python3 web/tests/browser_test.py "$web/talvorix.html" \
-    "$bench/cli/talvorix-cli" --bench "$dense")"
+  native+=($(( ($(date +%s%N) - start) / 1000000 )))
+  line=$(node web/bench_node.js "$web/web/talvorix-engine.js" "$dense" 1)
+  node_ms+=($(sed -E 's/.*best of 1: ([0-9]+) ms.*/\1/' <<<"$line"))
+  line=$(/usr/bin/python3 web/tests/browser_test.py "$web/talvorix.html" "$bench/cli/talvorix-cli" --bench "$dense")
+  chromium+=($(sed -E 's/.* in ([0-9]+) ms.*/\1/' <<<"$line"))
+  echo "round $round: native ${native[-1]} ms, Node ${node_ms[-1]} ms, Chromium ${chromium[-1]} ms"
 done
+n=$(best <<<"${native[*]}") o=$(best <<<"${node_ms[*]}") c=$(best <<<"${chromium[*]}")
+echo "best of $runs: native talvorix-cli --json $n ms; Node $o ms ($(awk "BEGIN{printf \"%.2f\", $o/$n}")x);" \
+  "Chromium $c ms ($(awk "BEGIN{printf \"%.2f\", $c/$n}")x)"
 /usr/bin/time -f "native talvorix-cli --json: peak memory %M KiB" "$bench/cli/talvorix-cli" --json "$dense" >/dev/null
 /usr/bin/time -f "Node: peak memory %M KiB" node web/bench_node.js "$web/web/talvorix-engine.js" "$dense" 1 >/dev/null
 /usr/bin/time -f "Node, the engine started and nothing read: peak memory %M KiB" \
