@@ -179,9 +179,13 @@ def cli_records(cli, path):
     return report["count"], report.get("records", [])
 
 
+PASSED = []
+
+
 def expect(what, got, want):
     if got != want:
         raise Failure(f"{what}: got {got!r}, want {want!r}")
+    PASSED.append(what)
     print(f"ok - {what}")
 
 
@@ -429,11 +433,12 @@ def main():
                     run_site_checks(browser, site, cli)
     except Failure as failure:
         print(f"FAILED: {failure}", file=sys.stderr)
+        print(f"browser: {len(PASSED)} passed, 1 failed")
         return 1
     finally:
         browser.close()
     if not bench:
-        print("browser: all checks passed")
+        print(f"browser: {len(PASSED)} passed, 0 failed")
     return 0
 
 
