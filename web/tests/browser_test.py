@@ -279,6 +279,15 @@ def run_checks(browser, page, page_path, cli, folder):
     expect("the button copies a cut answer whole", tools.evaluate("navigator.clipboard.readText()", True),
            "Nincs,Nincs,Nincs,Nincs")
 
+    # A report dropped on the page, in its bottom right corner, away from every control.
+    tools.evaluate("performance.clearMarks('talvorix-shown')")
+    drop = {"items": [], "files": [str(ROOT / "examples" / "fordulo-113.html")], "dragOperationsMask": 1}
+    corner = tools.evaluate("[window.innerWidth - 5, window.innerHeight - 5]")
+    for kind in ("dragEnter", "dragOver", "drop"):
+        tools.send("Input.dispatchDragEvent", {"type": kind, "x": corner[0], "y": corner[1], "data": drop})
+    tools.wait_for("performance.getEntriesByName('talvorix-shown').length > 0", "the dropped report")
+    expect_record(page, "a report dropped on the page: 1/3", cli_records(cli, ROOT / "examples" / "fordulo-113.html")[1], 1)
+
     nothing = crafted(folder, "semmi.html", ["<HTML><BODY>", "Csendes forduló volt.<BR>", "</BODY></HTML>"])
     page.choose(nothing, None)
     expect("a report with no riddle shows the notice", page.screen(),
