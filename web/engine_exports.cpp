@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "web/page_report.h"
@@ -20,7 +21,6 @@ talvorix::PageReport& Report() {
 /// The record last handed out and where its fields lie; valid until the next call.
 struct HandedRecord {
   talvorix::PageRecord record;
-  std::string notice;
   std::array<uintptr_t, 8> fields{};  // address and size in bytes of text, answer, title, copied
 };
 
