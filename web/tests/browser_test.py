@@ -15,7 +15,8 @@ With the site folder beside PAGE (site/), it is also served over http://localhos
 service worker, the manifest, installability, and opening again with the server gone.
 
 Watching a folder needs the real folder chooser, which a headless browser cannot
-answer; that logic is tested on a fake directory handle (web/tests/page_logic.test.js).
+answer: the page watches a fake directory handle here, and page_logic.test.js drives the
+watching logic with a fake clock.
 """
 
 import json
@@ -288,8 +289,38 @@ def run_checks(browser, page, page_path, cli, folder):
     tools.wait_for("performance.getEntriesByName('talvorix-shown').length > 0", "the dropped report")
     expect_record(page, "a report dropped on the page: 1/3", cli_records(cli, ROOT / "examples" / "fordulo-113.html")[1], 1)
 
+    # Watching, wired to the page: a fake directory handle stands in for the real folder
+    # chooser's, which a headless browser cannot answer.
+    import base64
+    sample_b64 = base64.b64encode((ROOT / "examples" / "fordulo-112.html").read_bytes()).decode()
+    tools.evaluate("""(() => {
+      const files = new Map();
+      window.fakeFolder = { files, name: 'Letöltések', async *entries() {
+        for (const [name, file] of files) yield [name, { kind: 'file', name, getFile: async () => file }];
+      } };
+      window.talvorixPage.startWatching(window.fakeFolder);
+    })()""")
+    tools.wait_for("document.getElementById('hint').textContent === 'Figyelt mappa: Letöltések'", "the watch hint")
+    tools.wait_for("document.getElementById('text').textContent === 'Még nincs forduló ebben a mappában'",
+                   "the empty folder's notice")
+    expect("watching an empty folder: the hint and the notice", [page.text("hint"), page.text("text")],
+           ["Figyelt mappa: Letöltések", "Még nincs forduló ebben a mappában"])
+    tools.evaluate(f"""(() => {{
+      const bytes = Uint8Array.from(atob('{sample_b64}'), (c) => c.charCodeAt(0));
+      fakeFolder.files.set('fordulo-112.html.crdownload', new File([bytes], 'fordulo-112.html.crdownload'));
+    }})()""")
+    time.sleep(1.5)
+    expect("a partial download is not shown", page.text("counter"), "")
+    tools.evaluate(f"""(() => {{
+      const bytes = Uint8Array.from(atob('{sample_b64}'), (c) => c.charCodeAt(0));
+      fakeFolder.files.delete('fordulo-112.html.crdownload');
+      fakeFolder.files.set('fordulo-112.html', new File([bytes], 'fordulo-112.html', {{ lastModified: 5 }}));
+    }})()""")
+    tools.wait_for("document.getElementById('counter').textContent === '1/4'", "the saved report", timeout=5)
+    expect_record(page, "a report saved into the watched folder is shown once settled", records, 1)
     nothing = crafted(folder, "semmi.html", ["<HTML><BODY>", "Csendes forduló volt.<BR>", "</BODY></HTML>"])
     page.choose(nothing, None)
+    expect("choosing a report stops the watching", page.text("hint"), "Húzd rá a fordulót")
     expect("a report with no riddle shows the notice", page.screen(),
            {"text": "Nem találtam feladványt a fájlban", "answer": "", "title": " Feladvány ", "counter": ""})
     page.click("next")
