@@ -75,4 +75,4 @@ EXTRA_CHECKS :=
 check: test test-sanitize $(EXTRA_CHECKS)
 
 clean:
-	rm -rf build build-sanitize build-leak build-clang build-fuzz build-bench build-qt build-windows build-plain-gcc build-plain-clang
+	rm -rf build build-sanitize build-leak build-clang build-fuzz build-bench build-qt build-windows build-web build-plain-gcc build-plain-clang

@@ -14,17 +14,20 @@ PACKAGE_CHECK_PACKAGES := lintian desktop-file-utils appstream unzip python3 win
 
 .PHONY: package package-windows check-package clean-package
 
-package: deps
+# Both carry the page for the browser (make web).
+PACKAGE_PAGE := -DTALVORIX_WEB_PAGE=$(CURDIR)/build-web/talvorix.html
+
+package: deps web
 	@cmake/install-deps.sh $(PACKAGE_DEB_PACKAGES)
-	cmake --preset package $(CMAKE_FLAGS)
+	cmake --preset package $(PACKAGE_PAGE) $(CMAKE_FLAGS)
 	cmake --build --preset package -j $(JOBS)
 	cpack --preset package
 
 # The windows preset's Release build, without the end-to-end test driver; a release
 # build does not stop on a new warning (the checks build with -Werror).
-package-windows:
+package-windows: web
 	@cmake/install-deps.sh $(PACKAGE_WINDOWS_PACKAGES)
-	cmake --preset windows -B $(PACKAGE_WINDOWS_BUILD) -DTALVORIX_WIN32_E2E=OFF -DTALVORIX_WERROR=OFF $(CMAKE_FLAGS)
+	cmake --preset windows -B $(PACKAGE_WINDOWS_BUILD) -DTALVORIX_WIN32_E2E=OFF -DTALVORIX_WERROR=OFF $(PACKAGE_PAGE) $(CMAKE_FLAGS)
 	cmake --build $(PACKAGE_WINDOWS_BUILD) --target talvorix-zip -j $(JOBS)
 
 check-package: package package-windows

@@ -64,7 +64,8 @@ void ResultTable::Append(const RecordView& record) {
                                      UpToNul(record.title.substr(0, sizeof(PuzzleResult::title) - 1))};
   const std::size_t need = fields[0].size() + fields[1].size() + fields[2].size() + 3;
   if (blocks_.empty() || kBlockSize - blockUsed_ < need) {
-    blocks_.push_back(std::make_unique_for_overwrite<char[]>(kBlockSize));  // pages stay untouched until used
+    // Default-initialised (new without braces): the pages stay untouched until used.
+    blocks_.push_back(std::unique_ptr<char[]>(new char[kBlockSize]));
     blockUsed_ = 0;
   }
   char* const start = blocks_.back().get() + blockUsed_;

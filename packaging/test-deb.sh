@@ -6,6 +6,7 @@
 #  - talvorix-cli and talvorix-send print their versions, talvorix-cli answers the
 #    shipped sample exactly as packaging/test/fordulo-112.expected says;
 #  - each man page names every option its program's --help shows;
+#  - the page for the browser (talvorix.html) is in /usr/share/talvorix/;
 #  - /usr/bin/talvorix starts on Qt's offscreen platform with the sample, shows its
 #    riddles, and ends with exit code 1 when its window is closed (closed from inside
 #    by a hook loaded with LD_PRELOAD, so the program is the packaged one, unchanged);
@@ -108,6 +109,9 @@ for program in talvorix-cli talvorix-send; do
   else fail "$program(1) lacks ${missing[*]}"; fi
 done
 [ -f /usr/share/man/man1/talvorix.1.gz ] && pass "talvorix(1) installed" || fail "talvorix(1) missing"
+web_page=/usr/share/talvorix/talvorix.html
+if [ -s "$web_page" ] && head -c 15 "$web_page" | grep -qix '<!doctype html>' && grep -q 'id="report"' "$web_page"
+then pass "the page for the browser installed ($web_page)"; else fail "the page for the browser: $web_page"; fi
 
 echo "== the dialog on the offscreen platform"
 runtime=$scratch/runtime  # its own hand-over socket, apart from any running dialog

@@ -44,7 +44,7 @@ fail() { echo "FAIL $*"; failed=$((failed + 1)); }
 echo "== $(basename "$zip")"
 unzip -l "$zip"
 want=$(printf "$name/%s\n" LICENSE.txt OLVASSEL.txt minta/fordulo-112.html talvorix-cli.exe talvorix-send.exe \
-  talvorix.exe | sort)
+  talvorix.exe talvorix.html | sort)
 got=$(unzip -Z1 "$zip" | grep -v '/$' | sort)
 if [ "$got" = "$want" ]; then pass "the zip holds exactly the expected files"
 else fail "the zip's files"; diff <(echo "$want") <(echo "$got") || true; fi

@@ -4,6 +4,7 @@
 #include <cstddef>
 #include <cstdlib>
 #include <cstring>
+#include <limits>
 #include <memory>
 #include <new>
 #include <string_view>
@@ -60,7 +61,9 @@ class GrowingText {
   }
 
   static constexpr std::size_t kMinCapacity = 256;
-  static constexpr std::size_t kMaxCapacity = std::size_t{1} << 62;
+  /// A quarter of the address space: doubling below it never overflows, on 32-bit
+  /// targets as on 64-bit ones.
+  static constexpr std::size_t kMaxCapacity = std::size_t{1} << (std::numeric_limits<std::size_t>::digits - 2);
 
   std::unique_ptr<char, Free> data_;
   std::size_t size_ = 0;

@@ -3,7 +3,9 @@
 # every Notepad shows the accents), and the sample report in minta\.
 # Run by the talvorix-zip target:
 #   cmake -DNAME=... -DOUTPUT=....zip -DSTAGE=DIR -DSTRIP=... -DPROGRAMS="a.exe;b.exe"
-#         -DREADME=OLVASSEL.txt -DLICENSE=LICENSE -DSAMPLE=x.html -DMTIME="YYYY-MM-DD" -P make_zip.cmake
+#         -DREADME=OLVASSEL.txt -DLICENSE=LICENSE -DSAMPLE=x.html -DMTIME="YYYY-MM-DD"
+#         [-DPAGE=talvorix.html] -P make_zip.cmake
+# PAGE, the page for the browser, goes beside the programs when given.
 
 foreach(var NAME OUTPUT STAGE STRIP PROGRAMS README LICENSE SAMPLE MTIME)
   if(NOT DEFINED ${var} OR "${${var}}" STREQUAL "")
@@ -37,6 +39,9 @@ foreach(pair "${README}|OLVASSEL.txt" "${LICENSE}|LICENSE.txt")
 endforeach()
 
 file(COPY_FILE ${SAMPLE} ${dir}/minta/fordulo-112.html)
+if(DEFINED PAGE AND NOT PAGE STREQUAL "")
+  file(COPY_FILE ${PAGE} ${dir}/talvorix.html)
+endif()
 
 # Listed one by one, so the archive's order is fixed; every entry gets the release date.
 file(GLOB_RECURSE entries RELATIVE ${STAGE} ${dir}/*)

@@ -1,0 +1,28 @@
+# The page: `make web` builds build-web/talvorix.html (the engine as WebAssembly with
+# Emscripten, preset `web`); `make check-web` checks the engine against talvorix-cli,
+# the page's logic under Node's test runner, and the page in a real headless Chromium.
+# Debian's emcc finds its JavaScript optimiser only with NODE_PATH=/usr/share/nodejs,
+# which the preset sets.
+
+WEB_PYTHON ?= /usr/bin/python3
+
+.PHONY: web check-web bench-web
+
+web:
+	@cmake/install-deps.sh emscripten nodejs
+	cmake --preset web $(CMAKE_FLAGS)
+	cmake --build --preset web -j $(JOBS)
+
+check-web: build web
+	@cmake/install-deps.sh chromium python3-websocket
+	TALVORIX_ENGINE=build-web/web/talvorix-engine.js TALVORIX_CLI=build/cli/talvorix-cli node --test web/tests/
+	$(WEB_PYTHON) web/tests/browser_test.py build-web/talvorix.html build/cli/talvorix-cli
+	@size=$$(stat -c %s build-web/talvorix.html); echo "talvorix.html: $$size bytes (budget 614400)"; \
+	  test $$size -le 614400
+
+# The riddle-dense 100 MB archive in Node and in Chromium next to the native CLI (bench/README.md).
+bench-web: web
+	@cmake/install-deps.sh chromium python3-websocket libbenchmark-dev time
+	cmake --preset bench $(CMAKE_FLAGS)
+	cmake --build --preset bench -j $(JOBS)
+	web/bench.sh build-bench build-web
