@@ -81,7 +81,13 @@ Section "Talvorix"
   ${If} $0 != ""
   ${AndIf} ${FileExists} "$0\uninstall.exe"
     DetailPrint "Az előző változat eltávolítása: $0"
-    ExecWait '"$0\uninstall.exe" /S _?=$0'
+    ExecWait '"$0\uninstall.exe" /S _?=$0' $1
+    ${If} $1 != 0
+      ; A program of the installed copy runs; the copy is left as it was.
+      MessageBox MB_OK|MB_ICONSTOP "Az előző változat nem távolítható el, mert fut egy \
+        programja. Zárd be a Talvorixot, és indítsd újra a telepítőt." /SD IDOK
+      Abort "Az előző változat nem távolítható el: fut egy programja."
+    ${EndIf}
     Delete "$0\uninstall.exe"
     RMDir "$0"
   ${EndIf}
@@ -121,17 +127,34 @@ Section "Talvorix"
   WriteRegDWORD HKCU "${UNINSTALL_KEY}" "NoRepair" 1
 SectionEnd
 
+; Deletes a program, or stops the uninstall with nothing removed while the program
+; runs: the player closes it and retries, or cancels (silently: cancels, exit code 2).
+!macro DELETE_PROGRAM name
+  ${Do}
+    ClearErrors
+    Delete "$INSTDIR\${name}"
+    ${IfNot} ${Errors}
+      ${Break}
+    ${EndIf}
+    MessageBox MB_RETRYCANCEL|MB_ICONEXCLAMATION \
+      "A(z) ${name} fut. Zárd be (a Talvorix ablakát is), majd kattints az Újra gombra." \
+      /SD IDCANCEL IDRETRY +2
+    Abort "A(z) ${name} fut, ezért a Talvorix nem távolítható el."
+  ${Loop}
+!macroend
+
 ; File by file: whatever else the player put into the folder stays, and so does the
-; folder then.
+; folder then. The programs go first, so a running one stops the uninstall before
+; anything is gone.
 Section "Uninstall"
+  !insertmacro DELETE_PROGRAM talvorix.exe
+  !insertmacro DELETE_PROGRAM talvorix-cli.exe
+  !insertmacro DELETE_PROGRAM talvorix-send.exe
   Delete "$SMPROGRAMS\Talvorix.lnk"
   Delete "$SMPROGRAMS\${WATCH_SHORTCUT}"
   Delete "$SENDTO\Talvorix.lnk"
   DeleteRegKey HKCU "${UNINSTALL_KEY}"
 
-  Delete "$INSTDIR\talvorix.exe"
-  Delete "$INSTDIR\talvorix-send.exe"
-  Delete "$INSTDIR\talvorix-cli.exe"
   Delete "$INSTDIR\OLVASSEL.txt"
   Delete "$INSTDIR\LICENSE.txt"
   Delete "$INSTDIR\minta\fordulo-112.html"
