@@ -9,7 +9,7 @@
 #  - the Apps entry (HKCU\...\Uninstall\Talvorix) holds exactly the expected values;
 #  - the installed dialog starts on the installed sample as Send To starts it, and on the
 #    Downloads folder as the Start-menu entry starts it (talvorix-dialog-probe.exe);
-#  - an install while the installed dialog runs stops (exit code 2) and changes nothing;
+#  - an install while an installed program runs stops (exit code 2) and changes nothing;
 #  - a second install into another folder replaces the first: one copy, one Apps entry;
 #  - the uninstaller, run as Apps runs it (QuietUninstallString), leaves no file, folder,
 #    shortcut or registry key behind, and keeps the player's own files.
@@ -172,9 +172,10 @@ argument=${argument#\"}
 probe_dialog "the watching entry: the dialog shows the report in the Downloads folder" \
   "$(cut -d'|' -f2 <<<"$line")" "${argument%\"}"
 
-echo "== an install while the installed dialog runs: refused, the installed copy kept"
-wine "$default_dir\\talvorix.exe" >/dev/null 2>&1 &
-sleep 5  # started; its program file cannot be deleted now
+# The second program the uninstaller looks at: the first must not be gone either.
+echo "== an install while the installed talvorix-cli.exe --watch runs: refused, the installed copy kept"
+wine "$default_dir\\talvorix-cli.exe" --watch "$moved_downloads" >/dev/null 2>&1 &
+sleep 5  # started; its program file cannot be written or deleted now
 status=0
 wine "$setup" /S "/D=$other_dir" || status=$?
 [ $status -eq 2 ] && pass "the installer stops with exit code 2" || fail "the installer exits $status"

@@ -127,34 +127,41 @@ Section "Talvorix"
   WriteRegDWORD HKCU "${UNINSTALL_KEY}" "NoRepair" 1
 SectionEnd
 
-; Deletes a program, or stops the uninstall with nothing removed while the program
-; runs: the player closes it and retries, or cancels (silently: cancels, exit code 2).
-!macro DELETE_PROGRAM name
+; Stops the uninstall while the program runs, before anything is removed: the player
+; closes it and retries, or cancels (silently: cancels, exit code 2). A running
+; program's file cannot be opened for writing.
+!macro WAIT_UNTIL_CLOSED name
   ${Do}
-    ClearErrors
-    Delete "$INSTDIR\${name}"
-    ${IfNot} ${Errors}
+    ${IfNot} ${FileExists} "$INSTDIR\${name}"
       ${Break}
     ${EndIf}
-    MessageBox MB_RETRYCANCEL|MB_ICONEXCLAMATION \
-      "A(z) ${name} fut. Zárd be (a Talvorix ablakát is), majd kattints az Újra gombra." \
-      /SD IDCANCEL IDRETRY +2
-    Abort "A(z) ${name} fut, ezért a Talvorix nem távolítható el."
+    ClearErrors
+    FileOpen $0 "$INSTDIR\${name}" a
+    ${IfNot} ${Errors}
+      FileClose $0
+      ${Break}
+    ${EndIf}
+    ${If} ${Cmd} `MessageBox MB_RETRYCANCEL|MB_ICONEXCLAMATION "A ${name} program fut. Zárd be, majd kattints az Újra gombra." /SD IDCANCEL IDCANCEL`
+      Abort "A ${name} program fut, ezért a Talvorix nem távolítható el."
+    ${EndIf}
   ${Loop}
 !macroend
 
 ; File by file: whatever else the player put into the folder stays, and so does the
-; folder then. The programs go first, so a running one stops the uninstall before
-; anything is gone.
+; folder then.
 Section "Uninstall"
-  !insertmacro DELETE_PROGRAM talvorix.exe
-  !insertmacro DELETE_PROGRAM talvorix-cli.exe
-  !insertmacro DELETE_PROGRAM talvorix-send.exe
+  !insertmacro WAIT_UNTIL_CLOSED talvorix.exe
+  !insertmacro WAIT_UNTIL_CLOSED talvorix-cli.exe
+  !insertmacro WAIT_UNTIL_CLOSED talvorix-send.exe
+
   Delete "$SMPROGRAMS\Talvorix.lnk"
   Delete "$SMPROGRAMS\${WATCH_SHORTCUT}"
   Delete "$SENDTO\Talvorix.lnk"
   DeleteRegKey HKCU "${UNINSTALL_KEY}"
 
+  Delete "$INSTDIR\talvorix.exe"
+  Delete "$INSTDIR\talvorix-cli.exe"
+  Delete "$INSTDIR\talvorix-send.exe"
   Delete "$INSTDIR\OLVASSEL.txt"
   Delete "$INSTDIR\LICENSE.txt"
   Delete "$INSTDIR\minta\fordulo-112.html"
