@@ -1,5 +1,7 @@
 #!/usr/bin/env bash
 # Checks the Windows installer as a player runs it, in a fresh Wine prefix:
+#  - it is a 64-bit program with the icon and a version record of this version
+#    (packaging/test/check_pe.py);
 #  - a silent install (/S) puts exactly the zip's files into
 #    %LOCALAPPDATA%\Programs\Talvorix, with the uninstaller;
 #  - the Start menu holds "Talvorix" and "Talvorix – Letöltések figyelése", Send To holds
@@ -15,7 +17,7 @@
 #    shortcut or registry key behind, and keeps the player's own files.
 # Usage: packaging/test-installer.sh BUILD_DIR   (the Windows build, default build-package-win)
 # The prefix is BUILD_DIR/installer-test (made afresh, kept when a check fails).
-# Needs wine, wine64 and xvfb-run (xvfb, xauth).
+# Needs python3, wine, wine64 and xvfb-run (xvfb, xauth).
 set -euo pipefail
 
 root=$(cd "$(dirname "$0")/.." && pwd)
@@ -159,6 +161,13 @@ probe_dialog() {
   if [ "$got" = "$want" ]; then pass "$1"
   else fail "$1"; diff <(echo "$want") <(echo "$got") || true; fi
 }
+
+echo "== $(basename "$setup")"
+if python3 "$root/packaging/test/check_pe.py" "$version" "$setup"; then
+  pass "a 64-bit program importing system DLLs only, with the icon and a version record"
+else
+  fail "the installer's imports or resources"
+fi
 
 echo "== install (/S) with the Downloads folder moved to $moved_downloads"
 run "$setup" /S && pass "the installer exits 0" || fail "the installer exits $?"

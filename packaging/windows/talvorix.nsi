@@ -55,6 +55,7 @@ VIAddVersionKey /LANG=1038 "CompanyName" "Talvorix"
 VIAddVersionKey /LANG=1038 "FileDescription" "Talvorix ${VERSION} telepítő"
 VIAddVersionKey /LANG=1038 "FileVersion" "${VERSION}"
 VIAddVersionKey /LANG=1038 "ProductVersion" "${VERSION}"
+VIAddVersionKey /LANG=1038 "OriginalFilename" "talvorix-${VERSION}-setup.exe"
 VIAddVersionKey /LANG=1038 "LegalCopyright" "(c) 2026 a Talvorix csapata, MIT licenc"
 
 !define MUI_ICON "${ICON}"
