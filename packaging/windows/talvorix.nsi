@@ -61,6 +61,11 @@ VIAddVersionKey /LANG=1038 "LegalCopyright" "(c) 2026 a Talvorix csapata, MIT li
 !define MUI_ICON "${ICON}"
 !define MUI_UNICON "${ICON}"
 !define MUI_ABORTWARNING
+; In the register of NSIS's own Hungarian pages; the stock text speaks of restarting,
+; which a per-user install never needs.
+!define MUI_WELCOMEPAGE_TEXT "A Talvorix ${VERSION} telepítése következik, csak az Ön \
+  felhasználója számára; rendszergazdai jog nem szükséges hozzá.$\r$\n$\r$\nHa fut a Talvorix \
+  valamelyik programja, előbb zárja be.$\r$\n$\r$\nKattintson a Tovább-ra a folytatáshoz."
 !define MUI_FINISHPAGE_RUN "$INSTDIR\talvorix.exe"
 !define MUI_FINISHPAGE_SHOWREADME "$INSTDIR\OLVASSEL.txt"
 !define MUI_FINISHPAGE_SHOWREADME_NOTCHECKED
@@ -86,7 +91,7 @@ Section "Talvorix"
     ${If} $1 != 0
       ; A program of the installed copy runs; the copy is left as it was.
       MessageBox MB_OK|MB_ICONSTOP "Az előző változat nem távolítható el, mert fut egy \
-        programja. Zárd be a Talvorixot, és indítsd újra a telepítőt." /SD IDOK
+        programja. Zárja be a Talvorixot, és indítsa újra a telepítőt." /SD IDOK
       Abort "Az előző változat nem távolítható el: fut egy programja."
     ${EndIf}
     Delete "$0\uninstall.exe"
@@ -142,7 +147,7 @@ SectionEnd
       FileClose $0
       ${Break}
     ${EndIf}
-    ${If} ${Cmd} `MessageBox MB_RETRYCANCEL|MB_ICONEXCLAMATION "A ${name} program fut. Zárd be, majd kattints az Újra gombra." /SD IDCANCEL IDCANCEL`
+    ${If} ${Cmd} `MessageBox MB_RETRYCANCEL|MB_ICONEXCLAMATION "A ${name} program fut. Zárja be, majd próbálja újra." /SD IDCANCEL IDCANCEL`
       Abort "A ${name} program fut, ezért a Talvorix nem távolítható el."
     ${EndIf}
   ${Loop}
