@@ -3,8 +3,10 @@
 # on the .deb, then desktop-file-validate on the desktop entry and appstreamcli (offline)
 # on the AppStream metainfo, both as the package ships them. An error or a warning of
 # any of them fails; lintian's informational tags and appstreamcli's hints are shown.
+# The desktop entry's "Letöltések figyelése" action is run with fakes
+# (packaging/test-desktop-entry.sh).
 # Usage: packaging/validate.sh PACKAGE.deb | BUILD_DIR   (the package build's .deb)
-# Needs lintian, desktop-file-utils and appstream.
+# Needs lintian, desktop-file-utils, appstream and python3.
 set -euo pipefail
 
 deb=${1:-}
@@ -43,6 +45,8 @@ else
   if grep -Eq '(error|warning):' <<<"$out"; then status=1; fi
   if [ -n "$out" ]; then echo "$out"; fi
   if [ $status -eq 0 ]; then echo "desktop-file-validate: valid"; else failed=1; fi
+  step "the desktop entry's download-folder action (packaging/test-desktop-entry.sh)"
+  "$(dirname "$0")/test-desktop-entry.sh" "$desktop" || failed=1
 fi
 
 metainfo=("$tree"/usr/share/metainfo/*.metainfo.xml)

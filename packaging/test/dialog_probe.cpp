@@ -1,7 +1,8 @@
-// talvorix-dialog-probe: starts an unpacked talvorix.exe on a report, waits for its
-// dialog, prints what the dialog shows, closes it as its close button does and prints
-// the program's exit code. packaging/test-zip.sh runs it under Wine.
-// Usage: talvorix-dialog-probe TALVORIX.EXE REPORT
+// talvorix-dialog-probe: starts an unpacked or installed talvorix.exe on a report or a
+// folder to watch, waits for its dialog (and for a watched folder's report), prints what
+// the dialog shows, closes it as its close button does and prints the program's exit
+// code. packaging/test-zip.sh and packaging/test-installer.sh run it under Wine.
+// Usage: talvorix-dialog-probe TALVORIX.EXE REPORT|FOLDER
 // Prints "caption: ...", "counter: ...", "answer: ..." and "exit code: N" (UTF-8); exits
 // 0 when all of it could be read, 1 otherwise.
 
@@ -16,6 +17,7 @@ namespace {
 
 constexpr DWORD kStartTimeoutMs = 30000;  // a fresh Wine prefix starts slowly
 constexpr DWORD kEndTimeoutMs = 10000;
+constexpr DWORD kSettleTimeoutMs = 10000;
 
 struct Search {
   DWORD processId;
@@ -94,7 +96,12 @@ int main(int argc, char** argv) {
     TerminateProcess(process.hProcess, 99);
     return 1;
   }
-  // The report is read while the dialog starts; its counter is set before it shows.
+  // A report named on the command line is read while the dialog starts: its counter is
+  // set before it shows. A watched folder's newest report is shown once its save has
+  // settled, a moment later.
+  for (DWORD waited = 0; GetWindowTextLengthW(GetDlgItem(search.found, IDC_COUNTER)) == 0 && waited < kSettleTimeoutMs;
+       waited += 100)
+    Sleep(100);
   std::printf("caption: %s\n", Utf8(WindowText(search.found)).c_str());
   std::printf("counter: %s\n", Utf8(WindowText(GetDlgItem(search.found, IDC_COUNTER))).c_str());
   std::printf("answer: %s\n", Utf8(WindowText(GetDlgItem(search.found, IDC_ANSWER))).c_str());
