@@ -84,14 +84,14 @@ SavedPageForm SavedPageDetector::Finish() {
   form.encoding = encoding_;
   form.textStart = markSize_;
   // A character that the end cuts is not counted: a download cut short is still UTF-8.
-  if (encoding_ == PageEncoding::kAsIs && multiByte_ > 0 && illFormed_ <= multiByte_ / 100)
+  if (!declared_ && encoding_ == PageEncoding::kAsIs && multiByte_ > 0 && illFormed_ <= multiByte_ / 100)
     form.encoding = PageEncoding::kUtf8;
   form.respellBreaks = !gameSpelling_ && otherSpelling_;
   return form;
 }
 
 bool SavedPageDetector::EncodingSettled() const {
-  if (encoding_ != PageEncoding::kAsIs) return true;
+  if (declared_ || encoding_ != PageEncoding::kAsIs) return true;
   if (!sizeLimit_) return false;
   // Not UTF-8 whatever follows: even if every byte left made a two-byte character,
   // there would be over one ill-formed sequence for each hundred.
@@ -104,11 +104,13 @@ void SavedPageDetector::TakeHead() {
   const std::string_view head(head_.data(), headSize_);
   for (const ByteOrderMark& mark : kByteOrderMarks) {
     if (!head.starts_with(mark.bytes)) continue;
+    // A declared charset stands; only UTF-8 may still start with its mark.
+    if (declared_ && (encoding_ != PageEncoding::kUtf8 || mark.encoding != PageEncoding::kUtf8)) break;
     encoding_ = mark.encoding;
     markSize_ = static_cast<uint8_t>(mark.bytes.size());
     break;
   }
-  if (markSize_ == 0) {
+  if (markSize_ == 0 && !declared_) {
     // UTF-16 without a mark: ASCII text puts a zero in one byte of nearly every unit.
     std::array<std::size_t, 2> zeros{};
     const std::size_t units = headSize_ / 2;
@@ -248,8 +250,8 @@ void SavedPageDetector::TakeUnit(char32_t unit) {
   if (step == BreakTagMatcher::Step::kTag) otherSpelling_ = true;
 }
 
-SavedPageForm DetectSavedPage(RandomAccessBytes& bytes) {
-  SavedPageDetector detector(bytes.SizeLimit());
+SavedPageForm DetectSavedPage(RandomAccessBytes& bytes, std::optional<PageEncoding> declared) {
+  SavedPageDetector detector(bytes.SizeLimit(), declared);
   std::vector<char> block(kDetectBlock);
   uint64_t offset = 0;
   for (;;) {

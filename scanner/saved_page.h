@@ -18,6 +18,7 @@ enum class PageEncoding : uint8_t {
   kUtf8,     // each character becomes its Windows-1250 byte, or "?"
   kUtf16Le,  // the same, from UTF-16 little-endian
   kUtf16Be,  // the same, from UTF-16 big-endian
+  kIso88592,  // the same, from ISO-8859-2 (only when a single-file save names it)
 };
 
 /// What reading a report in the game's form takes.
@@ -68,7 +69,11 @@ class SavedPageDetector {
   /// `sizeLimit`: at most how many bytes will be fed, when known. It lets a report in
   /// the game's form be settled before its end, once its ill-formed sequences outnumber
   /// whatever the rest could still hold.
-  explicit SavedPageDetector(std::optional<uint64_t> sizeLimit = std::nullopt) : sizeLimit_(sizeLimit) {}
+  /// `declared`: the encoding the page is known to be in (a single-file save's charset);
+  /// then only a UTF-8 byte order mark is looked for, and the tags.
+  explicit SavedPageDetector(std::optional<uint64_t> sizeLimit = std::nullopt,
+                             std::optional<PageEncoding> declared = std::nullopt)
+      : sizeLimit_(sizeLimit), declared_(declared.has_value()), encoding_(declared.value_or(PageEncoding::kAsIs)) {}
 
   /// Takes the report's next bytes. True once the form is settled whatever may follow:
   /// the rest need not be fed.
@@ -92,6 +97,7 @@ class SavedPageDetector {
   bool Settled() const { return gameSpelling_ && EncodingSettled(); }
 
   std::optional<uint64_t> sizeLimit_;
+  bool declared_ = false;
   uint64_t fed_ = 0;
 
   /// The first bytes, until the byte order mark and the zero bytes are known.
@@ -99,7 +105,7 @@ class SavedPageDetector {
   std::array<char, kHeadSize> head_{};
   std::size_t headSize_ = 0;
   bool headTaken_ = false;
-  PageEncoding encoding_ = PageEncoding::kAsIs;  // named by a byte order mark, or UTF-16 by its zeros
+  PageEncoding encoding_ = PageEncoding::kAsIs;  // declared, named by a byte order mark, or UTF-16 by its zeros
   uint8_t markSize_ = 0;
 
   std::array<unsigned char, 4> partial_{};  // a UTF-8 character that the last block cut
@@ -115,7 +121,8 @@ class SavedPageDetector {
   bool otherSpelling_ = false;
 };
 
-/// Reads a report from its start in blocks, only as far as its form needs.
-SavedPageForm DetectSavedPage(RandomAccessBytes& bytes);
+/// Reads a report from its start in blocks, only as far as its form needs; `declared` as
+/// for SavedPageDetector.
+SavedPageForm DetectSavedPage(RandomAccessBytes& bytes, std::optional<PageEncoding> declared = std::nullopt);
 
 }  // namespace talvorix
