@@ -109,7 +109,7 @@ std::string Utf16Le(std::string_view utf8Text) {
 /// A single-file save of a Windows-1250 page as a browser writes it: tags in lower case,
 /// the page part quoted-printable in lines of at most 76 with soft line breaks.
 std::string SingleFileSave(std::string_view page) {
-  constexpr std::string_view kBoundary = "----MultipartBoundary--bench----";
+  constexpr std::string_view kBoundary = "----MultipartBoundary--OJnVP7jwI1cc0WzLLiH4dQbtL5so5znEVFDtREOfQD----";
   std::string bytes = "MIME-Version: 1.0\r\nContent-Type: multipart/related;\r\n\ttype=\"text/html\";\r\n\tboundary=\"";
   bytes += kBoundary;
   bytes += "\"\r\n\r\n\r\n--";

@@ -5,6 +5,7 @@
 #include <functional>
 #include <utility>
 
+#include "scanner/byte_words.h"
 #include "scanner/saved_page_reader.h"
 
 namespace talvorix {
@@ -278,12 +279,15 @@ consteval std::array<int8_t, 256> MakeBase64Table() {
 }
 constexpr std::array<int8_t, 256> kBase64 = MakeBase64Table();
 
-int HexValue(unsigned char c) {
-  if (c >= '0' && c <= '9') return c - '0';
-  const unsigned char lower = c | 0x20;
-  if (lower >= 'a' && lower <= 'f') return lower - 'a' + 10;
-  return -1;
+/// The value of a hexadecimal digit in either case; -1 for any other byte.
+consteval std::array<int8_t, 256> MakeHexTable() {
+  std::array<int8_t, 256> table{};
+  table.fill(-1);
+  for (int i = 0; i < 10; ++i) table['0' + i] = static_cast<int8_t>(i);
+  for (int i = 0; i < 6; ++i) table['a' + i] = table['A' + i] = static_cast<int8_t>(10 + i);
+  return table;
 }
+constexpr std::array<int8_t, 256> kHexValue = MakeHexTable();
 
 }  // namespace
 
@@ -367,36 +371,48 @@ std::size_t SingleFilePageBytes::Decode(Position& at, char* out, std::size_t roo
         if (value < 0) continue;
         at.bits = ((at.bits << 6) | static_cast<uint32_t>(value)) & 0xFFFFu;
         at.bitCount = static_cast<uint8_t>(at.bitCount + 6);
-        if (at.bitCount >= 8) break;
+        if (at.bitCount < 8) continue;
+        at.bitCount = static_cast<uint8_t>(at.bitCount - 8);
+        out[written++] = static_cast<char>((at.bits >> at.bitCount) & 0xFF);
+        ++at.decoded;
       }
       at.raw += i;
       continue;
     }
-    // Quoted-printable: runs without "=" are copied.
-    const std::size_t run = std::min(left, room - written);
-    const auto* escape = static_cast<const unsigned char*>(std::memchr(from, '=', run));
-    const std::size_t plain = escape == nullptr ? run : static_cast<std::size_t>(escape - from);
-    std::memcpy(out + written, from, plain);
-    written += plain;
-    at.raw += plain;
-    at.decoded += plain;
-    if (escape == nullptr) continue;
-    const std::size_t after = left - plain - 1;
-    if (after < 2 && at.raw + 1 + after < end_) continue;  // the window cuts the escape: it moves on
-    const unsigned char* next = escape + 1;
-    if (after >= 1 && next[0] == '\n') {
-      at.raw += 2;  // a soft line break
-    } else if (after >= 2 && next[0] == '\r' && next[1] == '\n') {
-      at.raw += 3;
-    } else if (after >= 2 && HexValue(next[0]) >= 0 && HexValue(next[1]) >= 0) {
-      out[written++] = static_cast<char>(HexValue(next[0]) * 16 + HexValue(next[1]));
-      at.raw += 3;
-      ++at.decoded;
-    } else {
-      out[written++] = '=';  // no escape: the "=" is kept as it is
-      ++at.raw;
-      ++at.decoded;
+    // Quoted-printable, within the window: bytes other than "=" are copied, eight at a
+    // time while none of them is one.
+    std::size_t i = 0;
+    const std::size_t before = written;
+    while (i < left && written < room) {
+      if (i + 8 <= left && written + 8 <= room) {
+        const uint64_t word = byte_words::Load(from + i);
+        const std::size_t plain = byte_words::FirstMarked(byte_words::ZeroBytes(word ^ (byte_words::kOnes * '=')));
+        std::memcpy(out + written, from + i, 8);  // what follows the run is written over next
+        i += plain;
+        written += plain;
+        if (plain == 8) continue;
+      }
+      if (from[i] != '=') {
+        out[written++] = static_cast<char>(from[i++]);
+        continue;
+      }
+      const std::size_t after = left - i - 1;
+      if (after < 2 && at.raw + i + 1 + after < end_) break;  // the window cuts the escape: it moves on
+      const unsigned char* next = from + i + 1;
+      if (after >= 1 && next[0] == '\n') {
+        i += 2;  // a soft line break
+      } else if (after >= 2 && next[0] == '\r' && next[1] == '\n') {
+        i += 3;
+      } else if (after >= 2 && kHexValue[next[0]] >= 0 && kHexValue[next[1]] >= 0) {
+        out[written++] = static_cast<char>(kHexValue[next[0]] * 16 + kHexValue[next[1]]);
+        i += 3;
+      } else {
+        out[written++] = '=';  // no escape: the "=" is kept as it is
+        ++i;
+      }
     }
+    at.raw += i;
+    at.decoded += written - before;
   }
   return written;
 }
