@@ -65,7 +65,6 @@ BreakTagMatcher::Step BreakTagMatcher::Take(char32_t unit) {
 }
 
 bool SavedPageDetector::Feed(std::string_view bytes) {
-  fed_ += bytes.size();
   if (!headTaken_) {
     const std::size_t n = std::min(bytes.size(), kHeadSize - headSize_);
     std::memcpy(head_.data() + headSize_, bytes.data(), n);
@@ -95,7 +94,7 @@ bool SavedPageDetector::EncodingSettled() const {
   if (!sizeLimit_) return false;
   // Not UTF-8 whatever follows: even if every byte left made a two-byte character,
   // there would be over one ill-formed sequence for each hundred.
-  const uint64_t left = *sizeLimit_ - std::min(fed_, *sizeLimit_) + partialSize_;
+  const uint64_t left = *sizeLimit_ - std::min(taken_, *sizeLimit_) + partialSize_;
   return illFormed_ > (multiByte_ + left / 2) / 100;
 }
 
@@ -126,12 +125,14 @@ void SavedPageDetector::TakeHead() {
 void SavedPageDetector::TakeText(std::string_view text) {
   if (Unicode16()) {
     if (!gameSpelling_) FindTagsInUnits(text);
+    taken_ += text.size();
     return;
   }
   // A byte below 0x80 is the same character in UTF-8 and in Windows-1250, and no
   // ill-formed UTF-8 takes one in: tags are found in the bytes themselves.
   if (encoding_ == PageEncoding::kAsIs && !EncodingSettled()) CheckUtf8(text);
   if (!gameSpelling_) FindTagsInBytes(text);
+  taken_ += text.size();
 }
 
 void SavedPageDetector::CheckUtf8(std::string_view text) {

@@ -98,7 +98,7 @@ class SavedPageDetector {
 
   std::optional<uint64_t> sizeLimit_;
   bool declared_ = false;
-  uint64_t fed_ = 0;
+  uint64_t taken_ = 0;  // bytes whose characters are counted (a byte order mark is not)
 
   /// The first bytes, until the byte order mark and the zero bytes are known.
   static constexpr std::size_t kHeadSize = 4096;

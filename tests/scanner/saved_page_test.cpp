@@ -174,6 +174,8 @@ TEST(SavedPage, ToleratesWhatIsOutOfPlace) {
       {"UTF-8 cut inside its last character", Utf8(u8"Üdv, ős!<br>") + "\xC5", Win1250("Üdv, ős!<BR>") + "?"},
       {"one stray byte among a hundred UTF-8 characters", many + "\xE9<br>" + Utf8(u8"é"),
        manyCp1250 + "?<BR>" + Win1250("é")},
+      {"a stray byte early, the characters after the first 4 KB", "\xE9" + std::string(5000, 'a') + many,
+       "?" + std::string(5000, 'a') + manyCp1250},
       {"a <BR> inside a comment", "a<br>b<!-- <BR> -->c<br />", "a<BR>b<!-- <BR> -->c<BR>"},
       {"UTF-16LE without a byte order mark", Utf16WithoutMark(U"Egy ős! Kérdés:<br>\r\n", false),
        Win1250("Egy ős! Kérdés:<BR>\r\n")},

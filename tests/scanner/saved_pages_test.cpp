@@ -106,7 +106,7 @@ TEST(SavedReports, EveryFormGivesTheRecordsOfTheGamesReport) {
 }
 
 // The dialogs' byte limit is on the file as it is: a UTF-16 report over the limit is
-// refused even though it is half that size in Windows-1250.
+// refused even though it is half that size in Windows-1250, and so is a single file.
 TEST(SavedReports, TheByteLimitIsOnTheFileAsSaved) {
   TempDir dir;
   const std::string path = dir.Write("saved.html", Utf16(ReadBytes(Samples()[0]), false));
@@ -114,6 +114,11 @@ TEST(SavedReports, TheByteLimitIsOnTheFileAsSaved) {
   ResultTable table;
   EXPECT_EQ(ScanTurnReport(path, &table, size - 1), -1);
   EXPECT_EQ(ScanTurnReport(path, &table, size), 4);
+  // A single file, whose page is smaller than the file once decoded, alike.
+  const std::string single = (kSavedPages / "saved/fordulo-112.mhtml").string();
+  const uint64_t singleSize = fs::file_size(single);
+  EXPECT_EQ(ScanTurnReport(single, &table, singleSize - 1), -1);
+  EXPECT_EQ(ScanTurnReport(single, &table, singleSize), 4);
 }
 
 /// Where the browser's pages are: TALVORIX_SAVED_PAGES (make check-browser), or the
