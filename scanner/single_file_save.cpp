@@ -80,7 +80,10 @@ std::optional<HeaderBlock> ReadHeaderBlock(RandomAccessBytes& file, uint64_t off
       return block;
     }
     if (IsBlank(line.front())) {
-      if (!block.headers.empty()) block.headers.back().value += " " + std::string(Trimmed(line));
+      if (block.headers.empty()) continue;
+      std::string& value = block.headers.back().value;
+      value += ' ';
+      value += Trimmed(line);
       continue;
     }
     const std::size_t colon = line.find(':');
