@@ -14,10 +14,10 @@ namespace talvorix {
 
 /// How the bytes of a report's text are turned into Windows-1250.
 enum class PageEncoding : uint8_t {
-  kAsIs,     // Windows-1250 already, or plain ASCII: every byte is kept
-  kUtf8,     // each character becomes its Windows-1250 byte, or "?"
-  kUtf16Le,  // the same, from UTF-16 little-endian
-  kUtf16Be,  // the same, from UTF-16 big-endian
+  kAsIs,      // Windows-1250 already, or plain ASCII: every byte is kept
+  kUtf8,      // each character becomes its Windows-1250 byte, or "?"
+  kUtf16Le,   // the same, from UTF-16 little-endian
+  kUtf16Be,   // the same, from UTF-16 big-endian
   kIso88592,  // the same, from ISO-8859-2 (only when a single-file save names it)
 };
 
