@@ -59,17 +59,28 @@ struct HeaderBlock {
 
 /// The header block at `offset`: lines up to the first empty one (LF or CR LF), lines that
 /// start with a blank continuing the one before. nullopt when it runs past kHeaderLimit.
+/// Read in growing pieces, so a small block costs little.
 std::optional<HeaderBlock> ReadHeaderBlock(RandomAccessBytes& file, uint64_t offset) {
-  std::string bytes(kHeaderLimit, '\0');
-  bytes.resize(ReadFully(file, offset, bytes));
+  std::string bytes;
+  bool ended = false;
+  std::size_t piece = 512;
   HeaderBlock block;
   std::size_t at = 0;
   for (;;) {
     const std::size_t lineEnd = bytes.find('\n', at);
     if (lineEnd == std::string::npos) {
-      if (bytes.size() == kHeaderLimit) return std::nullopt;
-      block.end = offset + bytes.size();  // the file ends inside the block
-      return block;
+      if (ended) {
+        block.end = offset + bytes.size();  // the file ends inside the block
+        return block;
+      }
+      if (bytes.size() >= kHeaderLimit) return std::nullopt;
+      const std::size_t old = bytes.size();
+      bytes.resize(old + piece);
+      const std::size_t got = ReadFully(file, offset + old, std::span<char>(bytes.data() + old, piece));
+      bytes.resize(old + got);
+      ended = got < piece;
+      piece = std::min(piece * 2, kHeaderLimit);
+      continue;
     }
     std::string_view line(bytes.data() + at, lineEnd - at);
     if (line.ends_with('\r')) line.remove_suffix(1);
@@ -191,44 +202,82 @@ std::optional<Delimiter> DelimiterLine(RandomAccessBytes& file, uint64_t start, 
   return delimiter;
 }
 
-/// The first boundary line that starts at `from` or after a line feed after it; nullopt
-/// when the file ends first, then with `*fileEnd` where it ended.
-std::optional<Delimiter> FindDelimiter(RandomAccessBytes& file, uint64_t from, std::string_view boundary,
-                                       uint64_t* fileEnd) {
-  const std::string needle = "\n--" + std::string(boundary);
-  const std::boyer_moore_horspool_searcher searcher(needle.begin(), needle.end());
-  std::vector<char> block(kBlockSize + needle.size());
-  // block[0] stands for the line end before `from`; block[i] is the byte at origin + i - 1.
-  block[0] = '\n';
-  std::size_t carried = 1;
-  uint64_t origin = from;
-  uint64_t next = from;
-  for (;;) {
-    const std::size_t got = file.ReadAt(next, std::span<char>(block.data() + carried, kBlockSize));
-    if (got == 0) {
-      *fileEnd = next;
-      return std::nullopt;
+/// Looks for one boundary's lines; its buffer is kept from one search to the next.
+class BoundarySearch {
+ public:
+  explicit BoundarySearch(std::string_view boundary)
+      : needle_("\n--" + std::string(boundary)), searcher_(needle_.begin(), needle_.end()),
+        block_(kBlockSize + needle_.size()) {}
+  BoundarySearch(const BoundarySearch&) = delete;
+  BoundarySearch& operator=(const BoundarySearch&) = delete;
+
+  /// The first boundary line that starts at `from` or after a line feed after it;
+  /// nullopt when the file ends first, then with `*fileEnd` where it ended. Reads in
+  /// growing pieces, so a boundary close by costs little.
+  std::optional<Delimiter> Next(RandomAccessBytes& file, uint64_t from, uint64_t* fileEnd) {
+    // block_[0] stands for the line end before `from`; block_[i] is the byte at origin + i - 1.
+    block_[0] = '\n';
+    std::size_t carried = 1;
+    uint64_t origin = from;
+    uint64_t next = from;
+    for (std::size_t piece = 256;; piece = std::min(piece * 2, kBlockSize)) {
+      const std::size_t got = file.ReadAt(next, std::span<char>(block_.data() + carried, piece));
+      if (got == 0) {
+        *fileEnd = next;
+        return std::nullopt;
+      }
+      next += got;
+      const auto end = block_.begin() + static_cast<std::ptrdiff_t>(carried + got);
+      for (auto at = block_.begin();; ++at) {
+        at = std::search(at, end, searcher_);
+        if (at == end) break;
+        const uint64_t start = origin + static_cast<uint64_t>(at - block_.begin());
+        if (std::optional<Delimiter> found = DelimiterLine(file, start, start + needle_.size() - 1)) return found;
+      }
+      // The last bytes may start a boundary that the next piece completes.
+      const std::size_t size = carried + got;
+      const std::size_t keep = std::min(size, needle_.size() - 1);
+      std::memmove(block_.data(), block_.data() + size - keep, keep);
+      origin += size - keep;
+      carried = keep;
     }
-    next += got;
-    const std::size_t size = carried + got;
-    for (auto at = block.begin();;) {
-      at = std::search(at, block.begin() + static_cast<std::ptrdiff_t>(size), searcher);
-      if (at == block.begin() + static_cast<std::ptrdiff_t>(size)) break;
-      const uint64_t start = origin + static_cast<uint64_t>(at - block.begin());
-      if (std::optional<Delimiter> found = DelimiterLine(file, start, start + needle.size() - 1)) return found;
-      ++at;
-    }
-    // The last bytes may start a boundary that the next block completes.
-    const std::size_t keep = std::min(size, needle.size() - 1);
-    std::memmove(block.data(), block.data() + size - keep, keep);
-    origin += size - keep;
-    carried = keep;
   }
-}
+
+ private:
+  std::string needle_;
+  std::boyer_moore_horspool_searcher<std::string::const_iterator> searcher_;
+  std::vector<char> block_;
+};
+
+/// The file read through a window of one block: the many small reads of the parts'
+/// headers and boundaries cost no system call each.
+class FileWindow final : public RandomAccessBytes {
+ public:
+  explicit FileWindow(RandomAccessBytes& file) : file_(file), window_(kBlockSize) {}
+
+  std::size_t ReadAt(uint64_t offset, std::span<char> buffer) override {
+    if (offset < windowOffset_ || offset - windowOffset_ >= windowSize_) {
+      windowOffset_ = offset;
+      windowSize_ = ReadFully(file_, offset, window_);
+    }
+    if (offset < windowOffset_ || offset - windowOffset_ >= windowSize_) return 0;
+    const auto at = static_cast<std::size_t>(offset - windowOffset_);
+    const std::size_t n = std::min(buffer.size(), windowSize_ - at);
+    std::memcpy(buffer.data(), window_.data() + at, n);
+    return n;
+  }
+
+ private:
+  RandomAccessBytes& file_;
+  std::vector<char> window_;
+  uint64_t windowOffset_ = 0;
+  std::size_t windowSize_ = 0;
+};
 
 }  // namespace
 
-std::optional<SingleFilePage> FindSingleFilePage(RandomAccessBytes& file) {
+std::optional<SingleFilePage> FindSingleFilePage(RandomAccessBytes& unbuffered) {
+  FileWindow file(unbuffered);
   const std::optional<HeaderBlock> head = ReadHeaderBlock(file, 0);
   // A file that ends inside its header block is all header block.
   if (!head || Find(*head, "mime-version") == nullptr) return std::nullopt;
@@ -239,13 +288,14 @@ std::optional<SingleFilePage> FindSingleFilePage(RandomAccessBytes& file) {
   if (media.type != "multipart/related" || boundary.empty()) return std::nullopt;
 
   SingleFilePage page{head->end, head->end, TransferEncoding::kIdentity, std::nullopt};
+  BoundarySearch search(boundary);
   uint64_t fileEnd = 0;
-  std::optional<Delimiter> delimiter = FindDelimiter(file, head->end, boundary, &fileEnd);
+  std::optional<Delimiter> delimiter = search.Next(file, head->end, &fileEnd);
   // Each turn goes past one boundary line, so the parts end with the file.
   while (delimiter && !delimiter->close) {
     const std::optional<HeaderBlock> part = ReadHeaderBlock(file, delimiter->next);
     const uint64_t bodyStart = part ? part->end : delimiter->next;
-    delimiter = FindDelimiter(file, bodyStart, boundary, &fileEnd);
+    delimiter = search.Next(file, bodyStart, &fileEnd);
     if (!part || !part->complete) continue;
     const Header* partType = Find(*part, "content-type");
     const MediaType partMedia = ParseMediaType(partType == nullptr ? std::string_view() : partType->value);
@@ -255,13 +305,9 @@ std::optional<SingleFilePage> FindSingleFilePage(RandomAccessBytes& file) {
     if (delimiter) {
       // The line end before the boundary belongs to the boundary.
       page.end = delimiter->start;
-      std::array<char, 2> before{};
-      if (page.end > bodyStart && file.ReadAt(page.end - 1, std::span<char>(before.data(), 1)) == 1 &&
-          before[0] == '\n')
-        --page.end;
-      if (page.end > bodyStart && file.ReadAt(page.end - 1, std::span<char>(before.data(), 1)) == 1 &&
-          before[0] == '\r')
-        --page.end;
+      std::array<char, 1> before{};
+      if (page.end > bodyStart && file.ReadAt(page.end - 1, before) == 1 && before[0] == '\n') --page.end;
+      if (page.end > bodyStart && file.ReadAt(page.end - 1, before) == 1 && before[0] == '\r') --page.end;
     }
     page.encoding = ParseTransferEncoding(Find(*part, "content-transfer-encoding"));
     page.charset = ParseCharset(partMedia);
