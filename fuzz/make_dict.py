@@ -28,5 +28,8 @@ for folder in ("core", "scanner", "hall", "hermit"):
                 words.add(word)
 words.update({b"<BR>", b"<P>", b"\r\n", b"\n", b"\x1a", b"\x00", b". ", b", ", b":"})
 words.update({b"<br>", b"<br />", b"</p><p>", b"\xc5\x91", b"\x00<\x00b\x00r\x00>"})  # saved pages
+words.update({b"<!--", b"-->", b"MIME-Version: 1.0\r\n", b"Content-Type: multipart/related; boundary=",
+              b"\r\n--", b"Content-Type: text/html", b"Content-Transfer-Encoding: ", b"quoted-printable",
+              b"base64", b"charset=", b"=\r\n", b"\r\n\r\n"})  # single-file saves
 for n, word in enumerate(sorted(words)):
     print(f'kw{n}="{escape(word)}"')

@@ -7,7 +7,7 @@ build=${1:?build folder}
 seconds=${2:?seconds per target}
 shift 2
 targets=("$@")
-[ ${#targets[@]} -eq 0 ] && targets=(scan hall hermit number saved_page)
+[ ${#targets[@]} -eq 0 ] && targets=(scan hall hermit number saved_page single_file)
 here=$(cd "$(dirname "$0")" && pwd)
 mkdir -p "$build/artifacts"
 failed=0
@@ -17,7 +17,7 @@ for t in "${targets[@]}"; do
   seeds=("$here/corpus/$t")
   [ -d "$here/regressions/$t" ] && seeds+=("$here/regressions/$t")
   [ "$t" = scan ] && seeds+=("$here/../examples")
-  [ "$t" = saved_page ] && seeds+=("$here/../examples" "$here/../tests/scanner/saved_pages/saved")
+  [ "$t" = saved_page ] || [ "$t" = single_file ] && seeds+=("$here/../examples" "$here/../tests/scanner/saved_pages/saved")
   log="$build/fuzz-$t.log"
   if ! "$build/fuzz/${t}_fuzzer" -dict="$here/talvorix.dict" -max_total_time="$seconds" \
       -timeout=10 -rss_limit_mb=2048 -print_final_stats=1 \

@@ -1,9 +1,10 @@
 // Reading a saved page in the game's form, over any bytes. Besides not crashing: the
-// page never grows, it is the same whatever the sizes of the reads, a report that is
-// not Unicode and holds "<BR>" or no other tag spelling is read exactly as it is, and
-// reading a report that is not Unicode a second time changes nothing. Whether a report
-// is Unicode and which tags it holds are decided here by plain rules of their own, not
-// by the engine's detector.
+// page never grows, it is the same whatever the sizes of the reads, a report that
+// cannot be Unicode and holds "<BR>" outside comments, or no other tag spelling, is read
+// exactly as it is, and reading such a report a second time changes nothing. Whether a
+// report can be Unicode (a byte order mark, a zero byte early on, any well-formed
+// multi-byte UTF-8 character) and which tags it holds are decided here by plain rules of
+// their own, not by the engine's detector.
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -20,16 +21,11 @@ bool StartsWithByteOrderMark(std::string_view bytes) {
   return bytes.starts_with("\xEF\xBB\xBF") || bytes.starts_with("\xFF\xFE") || bytes.starts_with("\xFE\xFF");
 }
 
-/// Well-formed UTF-8 (no overlong forms, no surrogates, nothing past U+10FFFF) that
-/// holds a character of two or more bytes.
-bool IsMultiByteUtf8(std::string_view bytes) {
-  bool multiByte = false;
-  for (std::size_t i = 0; i < bytes.size();) {
+/// Somewhere a well-formed UTF-8 character of two or more bytes (no overlong form, no
+/// surrogate, nothing past U+10FFFF): without one, a report is never UTF-8.
+bool HoldsMultiByteUtf8(std::string_view bytes) {
+  for (std::size_t i = 0; i < bytes.size(); ++i) {
     const auto lead = static_cast<unsigned char>(bytes[i]);
-    if (lead < 0x80) {
-      ++i;
-      continue;
-    }
     std::size_t more = 0;
     char32_t codePoint = 0;
     if ((lead & 0xE0) == 0xC0) {
@@ -42,21 +38,37 @@ bool IsMultiByteUtf8(std::string_view bytes) {
       more = 3;
       codePoint = lead & 0x07;
     } else {
-      return false;
+      continue;
     }
-    if (bytes.size() - i <= more) return false;
+    if (bytes.size() - i <= more) continue;
+    bool continued = true;
     for (std::size_t k = 1; k <= more; ++k) {
       const auto next = static_cast<unsigned char>(bytes[i + k]);
-      if ((next & 0xC0) != 0x80) return false;
+      continued = continued && (next & 0xC0) == 0x80;
       codePoint = (codePoint << 6) | (next & 0x3F);
     }
     const char32_t smallest[] = {0x80, 0x800, 0x10000};
-    if (codePoint < smallest[more - 1] || codePoint > 0x10FFFF || (codePoint >= 0xD800 && codePoint <= 0xDFFF))
-      return false;
-    multiByte = true;
-    i += more + 1;
+    if (continued && codePoint >= smallest[more - 1] && codePoint <= 0x10FFFF &&
+        (codePoint < 0xD800 || codePoint > 0xDFFF))
+      return true;
   }
-  return multiByte;
+  return false;
+}
+
+/// A zero byte among the first 4 KB: UTF-16 without a byte order mark is not ruled out.
+bool HoldsZeroEarly(std::string_view bytes) { return bytes.substr(0, 4096).find('\0') != std::string_view::npos; }
+
+/// "<BR>" outside HTML comments ("<!--" to the next "-->").
+bool HoldsGameSpelling(std::string_view bytes) {
+  for (std::size_t from = 0;;) {
+    const std::size_t comment = bytes.find("<!--", from);
+    const std::size_t tag = bytes.find("<BR>", from);
+    if (tag < comment) return true;
+    if (comment == std::string_view::npos) return false;
+    const std::size_t end = bytes.find("-->", comment + 4);
+    if (end == std::string_view::npos) return false;
+    from = end + 3;
+  }
 }
 
 bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
@@ -85,9 +97,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
   MemoryBytes inPieces(input, 1 + size % 5);
   fuzz::Require(NormaliseSavedPage(inPieces, 1 + size % 3) == page);
 
-  const bool unicode = StartsWithByteOrderMark(input) || IsMultiByteUtf8(input);
+  const bool unicode = StartsWithByteOrderMark(input) || HoldsZeroEarly(input) || HoldsMultiByteUtf8(input);
   if (unicode) return 0;
-  if (input.find("<BR>") != std::string_view::npos || !HoldsOtherTagSpelling(input)) fuzz::Require(page == input);
+  if (HoldsGameSpelling(input) || !HoldsOtherTagSpelling(input)) fuzz::Require(page == input);
   fuzz::Require(NormaliseSavedPage(page) == page);
   return 0;
 }

@@ -5,6 +5,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <limits>
+#include <optional>
 #include <span>
 #include <string_view>
 
@@ -30,6 +31,9 @@ class RandomAccessBytes {
   /// may be fewer than there are. For a buffer that is not empty, 0 means that there
   /// are no bytes at `offset`, or that they could not be read.
   virtual std::size_t ReadAt(uint64_t offset, std::span<char> buffer) = 0;
+
+  /// At most how many bytes there are; nullopt when that is not known.
+  virtual std::optional<uint64_t> SizeLimit() const { return std::nullopt; }
 };
 
 /// Bytes held in memory; they must outlive the reader. A read takes at most `piece`
@@ -43,6 +47,7 @@ class MemoryBytes final : public RandomAccessBytes {
     if (offset >= bytes_.size()) return 0;
     return bytes_.copy(buffer.data(), std::min(buffer.size(), piece_), static_cast<std::size_t>(offset));
   }
+  std::optional<uint64_t> SizeLimit() const override { return bytes_.size(); }
 
  private:
   std::string_view bytes_;

@@ -65,6 +65,9 @@ class ReportFile final : public ByteSource, public RandomAccessBytes {
   /// error. A read that a signal interrupts is repeated.
   std::size_t ReadAt(uint64_t offset, std::span<char> buffer) override;
 
+  /// Never more than the size at opening.
+  std::optional<uint64_t> SizeLimit() const override { return size_; }
+
  private:
   /// The system's handle: a file descriptor on POSIX, a HANDLE on Windows.
   using Handle = std::intptr_t;

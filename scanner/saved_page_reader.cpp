@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <bit>
+#include <array>
 #include <cstring>
 
 #include "scanner/byte_words.h"
@@ -24,6 +25,36 @@ char Cp1250Char(const DecodedCharacter& c) {
   return byte < 0 ? '?' : static_cast<char>(byte);
 }
 
+/// ISO-8859-2's characters from 0xA0 on, which it places apart from Windows-1250 in a few
+/// letters (Š at A9 against 8A, ą at B1 against B9, ...).
+constexpr std::array<char16_t, 96> kIso88592HighPart = {
+    0x00A0, 0x0104, 0x02D8, 0x0141, 0x00A4, 0x013D, 0x015A, 0x00A7, 0x00A8, 0x0160, 0x015E, 0x0164,
+    0x0179, 0x00AD, 0x017D, 0x017B, 0x00B0, 0x0105, 0x02DB, 0x0142, 0x00B4, 0x013E, 0x015B, 0x02C7,
+    0x00B8, 0x0161, 0x015F, 0x0165, 0x017A, 0x02DD, 0x017E, 0x017C, 0x0154, 0x00C1, 0x00C2, 0x0102,
+    0x00C4, 0x0139, 0x0106, 0x00C7, 0x010C, 0x00C9, 0x0118, 0x00CB, 0x011A, 0x00CD, 0x00CE, 0x010E,
+    0x0110, 0x0143, 0x0147, 0x00D3, 0x00D4, 0x0150, 0x00D6, 0x00D7, 0x0158, 0x016E, 0x00DA, 0x0170,
+    0x00DC, 0x00DD, 0x0162, 0x00DF, 0x0155, 0x00E1, 0x00E2, 0x0103, 0x00E4, 0x013A, 0x0107, 0x00E7,
+    0x010D, 0x00E9, 0x0119, 0x00EB, 0x011B, 0x00ED, 0x00EE, 0x010F, 0x0111, 0x0144, 0x0148, 0x00F3,
+    0x00F4, 0x0151, 0x00F6, 0x00F7, 0x0159, 0x016F, 0x00FA, 0x0171, 0x00FC, 0x00FD, 0x0163, 0x02D9,
+};
+
+/// The Windows-1250 byte of each ISO-8859-2 byte; "?" for the C1 controls that
+/// Windows-1250 has no place for.
+consteval std::array<unsigned char, 256> MakeIso88592Table() {
+  std::array<unsigned char, 256> table{};
+  for (unsigned byte = 0; byte < 0xA0; ++byte) {
+    const uint8_t mapped = byte < 0x80 ? static_cast<uint8_t>(byte) : unicode_detail::kCp1250Of[byte];
+    table[byte] = byte >= 0x80 && mapped == 0 ? '?' : mapped;
+  }
+  for (unsigned byte = 0xA0; byte < 0x100; ++byte) {
+    const uint8_t mapped = unicode_detail::kCp1250Of[kIso88592HighPart[byte - 0xA0]];
+    table[byte] = mapped == 0 ? '?' : mapped;
+  }
+  return table;
+}
+constexpr std::array<unsigned char, 256> kCp1250OfIso88592 = MakeIso88592Table();
+static_assert(kCp1250OfIso88592[0xA9] == 0x8A && kCp1250OfIso88592[0xF5] == 0xF5);
+
 }  // namespace
 
 SavedPageReader::SavedPageReader(RandomAccessBytes& bytes, SavedPageForm form)
@@ -43,7 +74,8 @@ std::size_t SavedPageReader::Read(std::span<char> buffer) {
     }
     if (!Fill(kLongestCharacter)) break;
     switch (form_.encoding) {
-      case PageEncoding::kAsIs: written += TakeBytes(out, room); break;
+      case PageEncoding::kAsIs:
+      case PageEncoding::kIso88592: written += TakeBytes(out, room); break;
       case PageEncoding::kUtf8: written += TakeUtf8(out, room); break;
       case PageEncoding::kUtf16Le:
       case PageEncoding::kUtf16Be: written += TakeUtf16(out, room); break;
@@ -81,6 +113,8 @@ std::size_t SavedPageReader::TakeBytes(char* out, std::size_t room) {
       form_.respellBreaks ? static_cast<const unsigned char*>(std::memchr(from, '<', n)) : nullptr;
   const std::size_t run = opening == nullptr ? n : static_cast<std::size_t>(opening - from);
   std::memcpy(out, from, run);
+  if (form_.encoding == PageEncoding::kIso88592)
+    for (std::size_t i = 0; i < run; ++i) out[i] = static_cast<char>(kCp1250OfIso88592[static_cast<unsigned char>(out[i])]);
   pos_ += run;
   if (run == n) return run;
   return run + TakeOpening(out + run, 1);

@@ -10,6 +10,7 @@
 #include "scanner/puzzle_trackers.h"
 #include "scanner/saved_page.h"
 #include "scanner/saved_page_reader.h"
+#include "scanner/single_file_save.h"
 
 namespace talvorix {
 namespace {
@@ -101,6 +102,14 @@ int32_t ScanReportFile(std::optional<ReportFile> file, ResultTable* table, std::
   if (!file || (byteLimit && file->size() > *byteLimit)) {
     table->SetUnreadable();
     return -1;
+  }
+  // A single-file save is read through its page's decoding, then as any saved page.
+  if (const std::optional<SingleFilePage> single = FindSingleFilePage(*file)) {
+    SingleFilePageBytes bytes(*file, *single);
+    SavedPageReader page(bytes, DetectSavedPage(bytes, single->charset));
+    LineReader reader(page);
+    *table = Scan(reader, EngineSolvers());
+    return table->count();
   }
   // A report in the game's own form is read as it is; a page saved by a browser or an
   // editor is read through its transcoding, so both give the same records.

@@ -16,7 +16,8 @@ namespace talvorix {
 
 /// Scans the report file at `path` (8-bit file name), opened once (ReportFile::Open) and
 /// read up to the size it had then. A page saved in another form (UTF-8, UTF-16, other
-/// spellings of the line-break tag) is read in the game's form first (saved_page.h);
+/// spellings of the line-break tag) is read in the game's form first (saved_page.h), and
+/// so is the page of a single-file save (single_file_save.h);
 /// a report in the game's form is read exactly as it is. Returns -1, leaving `table` empty with count -1, when
 /// the path is not a regular file that can be opened for reading, or when its size
 /// exceeds `byteLimit` (then it is not read at all); otherwise fills `table` and returns

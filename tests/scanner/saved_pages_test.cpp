@@ -1,6 +1,6 @@
 // Saved reports as files: every form of a sample report gives the records of the report
-// the game sent, and so does every page a real browser saved (kept in
-// tests/scanner/saved_pages/saved/, made by make_saved_pages.sh).
+// the game sent, and so does every page a real browser saved, as a page or as a single
+// file (kept in tests/scanner/saved_pages/saved/, made by make_saved_pages.sh).
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -106,7 +106,7 @@ TEST(SavedReports, EveryFormGivesTheRecordsOfTheGamesReport) {
 }
 
 // The dialogs' byte limit is on the file as it is: a UTF-16 report over the limit is
-// refused even though it is half that size in Windows-1250.
+// refused even though it is half that size in Windows-1250, and so is a single file.
 TEST(SavedReports, TheByteLimitIsOnTheFileAsSaved) {
   TempDir dir;
   const std::string path = dir.Write("saved.html", Utf16(ReadBytes(Samples()[0]), false));
@@ -114,6 +114,11 @@ TEST(SavedReports, TheByteLimitIsOnTheFileAsSaved) {
   ResultTable table;
   EXPECT_EQ(ScanTurnReport(path, &table, size - 1), -1);
   EXPECT_EQ(ScanTurnReport(path, &table, size), 4);
+  // A single file, whose page is smaller than the file once decoded, alike.
+  const std::string single = (kSavedPages / "saved/fordulo-112.mhtml").string();
+  const uint64_t singleSize = fs::file_size(single);
+  EXPECT_EQ(ScanTurnReport(single, &table, singleSize - 1), -1);
+  EXPECT_EQ(ScanTurnReport(single, &table, singleSize), 4);
 }
 
 /// Where the browser's pages are: TALVORIX_SAVED_PAGES (make check-browser), or the
@@ -129,13 +134,16 @@ TEST(BrowserPages, AnswerEveryFormAsTheReportTheGameSent) {
   std::vector<fs::path> originals = Samples();
   for (const auto& entry : fs::directory_iterator(kSavedPages / "originals")) originals.push_back(entry.path());
   const fs::path pages = BrowserPages();
-  const char* const kForms[] = {"utf8", "cp1250", "utf8-bom", "utf16le"};
+  // Pages, and single files (MHTML): as Chromium writes them, the page part in base64,
+  // LF line ends, the page in UTF-8 saying so, and a frame's page after the page.
+  const char* const kForms[] = {".utf8.html",   ".cp1250.html", ".utf8-bom.html", ".utf16le.html", ".mhtml",
+                                ".base64.mhtml", ".lf.mhtml",   ".utf8.mhtml",    ".iframe.mhtml"};
   for (const fs::path& original : originals) {
     int32_t wantCount = 0;
     const std::vector<Shown> want = Scan(original.string(), &wantCount);
     ASSERT_GT(wantCount, 0) << original;
     for (const char* form : kForms) {
-      const fs::path page = pages / (original.stem().string() + "." + form + ".html");
+      const fs::path page = pages / (original.stem().string() + form);
       SCOPED_TRACE(page.string());
       ASSERT_TRUE(fs::is_regular_file(page));
       int32_t count = 0;

@@ -2,10 +2,13 @@
 # Saves every report in the game's form as a browser does: Chromium (headless) loads it
 # and writes its parsed page back out (lower-case tags, closing tags added, UTF-8). Each
 # page is kept in four forms: as Chromium wrote it, in Windows-1250, in UTF-8 with a
-# byte order mark and in UTF-16LE with a byte order mark.
+# byte order mark and in UTF-16LE with a byte order mark. Each is also saved as a single
+# file by Chromium's own writer (capture_mhtml.py: the DevTools protocol's
+# Page.captureSnapshot), and in four forms made from that one.
 # Usage: make_saved_pages.sh OUT_DIR    (CHROMIUM names the browser; default: chromium)
 # The reports: examples/*.html and tests/scanner/saved_pages/originals/*.html, saved as
-# OUT_DIR/NAME.{utf8,cp1250,utf8-bom,utf16le}.html.
+# OUT_DIR/NAME.{utf8,cp1250,utf8-bom,utf16le}.html and
+# OUT_DIR/NAME{,.base64,.lf,.utf8,.iframe}.mhtml.
 set -euo pipefail
 out=${1:?output folder}
 chromium=${CHROMIUM:-chromium}
@@ -31,3 +34,4 @@ for report in "$root"/examples/*.html "$here"/originals/*.html; do
   { printf '\377\376'; iconv -f UTF-8 -t UTF-16LE "$out/$name.utf8.html"; } >"$out/$name.utf16le.html"
   echo "saved $name"
 done
+CHROMIUM="$chromium" /usr/bin/python3 "$here/capture_mhtml.py" "$out" "$root"/examples/*.html "$here"/originals/*.html
