@@ -108,8 +108,9 @@ temp_dir=$(unix "$(winvar TEMP)")
 snapshot() { (cd "$(unix "$profile")" && find . -path "./${temp_dir#"$(unix "$profile")/"}" -prune -o -print | sort); }
 before=$(snapshot)
 
-want_files=$(printf '%s\n' LICENSE.txt OLVASSEL.txt minta minta/fordulo-112.html talvorix-cli.exe talvorix-send.exe \
-  talvorix.exe uninstall.exe | sort)
+# Exactly the zip's files (the page among them when the package was built with it), and
+# the uninstaller.
+want_files=$( { (cd "$stage" && find . -mindepth 1 | sed 's:^\./::'); echo uninstall.exe; } | sort)
 
 # check_install DIR DOWNLOADS: the files, shortcuts and Apps entry of a copy in DIR whose
 # watching entry names DOWNLOADS.
