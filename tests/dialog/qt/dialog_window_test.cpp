@@ -589,9 +589,15 @@ void DialogWindowTest::escapeLeavesTheDialogOpen() {
 namespace {
 
 /// A page of `report` as Chromium saved it (tests/scanner/saved_pages/saved/), in `form`.
-QString SavedPage(const char* report, const char* form) {
+QString SavedPage(const char* report, const char* form, const char* extension = "html") {
   return QStringLiteral(TALVORIX_SOURCE_DIR "/tests/scanner/saved_pages/saved/") + QString::fromLatin1(report) +
-         QLatin1Char('.') + QString::fromLatin1(form) + QStringLiteral(".html");
+         QLatin1Char('.') + QString::fromLatin1(form) + QLatin1Char('.') + QString::fromLatin1(extension);
+}
+
+/// A single-file save of a report, as the browser wrote it ("" for its own form).
+QString SingleFileSave(const char* report, const char* form) {
+  const QString name = QString::fromLatin1(report) + (*form ? QLatin1Char('.') + QString::fromLatin1(form) : QString());
+  return QStringLiteral(TALVORIX_SOURCE_DIR "/tests/scanner/saved_pages/saved/") + name + QStringLiteral(".mhtml");
 }
 
 /// The way a report comes into the dialog.
@@ -660,6 +666,15 @@ void DialogWindowTest::browserSavedPageShowsTheFirstRecordOfTheOriginal_data() {
                                           << SavedPage("fordulo-112", "utf16le") << Example("fordulo-112.html");
   QTest::addRow("drop, Windows-1250 with <br>") << static_cast<int>(WayIn::kDrop)
                                                 << SavedPage("fordulo-113", "cp1250") << Example("fordulo-113.html");
+  // Single-file saves ("Web page, single file") of the real browser.
+  for (const auto& way : kWays) {
+    QTest::addRow("%s, single file", way.name)
+        << static_cast<int>(way.way) << SingleFileSave("fordulo-112", "") << Example("fordulo-112.html");
+  }
+  QTest::addRow("drop, single file in base64") << static_cast<int>(WayIn::kDrop)
+                                               << SingleFileSave("fordulo-113", "base64") << Example("fordulo-113.html");
+  QTest::addRow("hand-over, single file of a UTF-8 page")
+      << static_cast<int>(WayIn::kHandOver) << SingleFileSave("fordulo-114", "utf8") << Example("fordulo-114.html");
 }
 
 void DialogWindowTest::browserSavedPageShowsTheFirstRecordOfTheOriginal() {

@@ -117,6 +117,7 @@ class FolderWatchTest : public QObject {
   void aHalfWrittenSaveNeverShows();
   void anEmptyPlaceholderNeverShows();
   void aFutureDatedReportHidesNoLaterSave();
+  void aSingleFileSaveAppears();
   void dropOfAFileEndsWatching();
   void copyPutsTheAnswerOnTheClipboard();
   void ctrlOOpensTheChosenReport();
@@ -210,6 +211,15 @@ void FolderWatchTest::aFutureDatedReportHidesNoLaterSave() {
   QTRY_COMPARE_WITH_TIMEOUT(Text(window, "counter"), QStringLiteral("1/3"), 2000);
   Save(dir.filePath(QStringLiteral("most.html")), ExampleBytes("fordulo-112.html"));
   QTRY_COMPARE_WITH_TIMEOUT(Text(window, "counter"), QStringLiteral("1/4"), 2000);
+}
+
+void FolderWatchTest::aSingleFileSaveAppears() {
+  Fixture f;
+  QFile saved(QStringLiteral(TALVORIX_SOURCE_DIR "/tests/scanner/saved_pages/saved/fordulo-113.mhtml"));
+  QVERIFY(saved.open(QIODevice::ReadOnly));
+  Save(f.In("fordulo.MHTML"), saved.readAll());
+  QTRY_COMPARE_WITH_TIMEOUT(f.counter(), QStringLiteral("1/3"), 2000);
+  QCOMPARE(Text(f.window, "answer"), QStringLiteral("35"));
 }
 
 void FolderWatchTest::dropOfAFileEndsWatching() {
