@@ -40,13 +40,14 @@ void Print(std::FILE* stream, std::string_view text) { talvorix::WriteText(strea
 }  // namespace
 
 int main(int argc, char** argv) {
+  const std::vector<std::string> arguments = talvorix::ProgramArguments(argc, argv);
   bool json = false;
   bool once = false;
   std::optional<std::string> watched;
   bool optionsDone = false;
   std::vector<std::string> reports;
-  for (int i = 1; i < argc; ++i) {
-    const std::string_view arg = argv[i];
+  for (std::size_t i = 1; i < arguments.size(); ++i) {
+    const std::string_view arg = arguments[i];
     if (!optionsDone && arg.starts_with("--")) {
       if (arg == "--") {
         optionsDone = true;
@@ -55,12 +56,12 @@ int main(int argc, char** argv) {
       } else if (arg == "--once") {
         once = true;
       } else if (arg == "--watch") {
-        if (i + 1 >= argc || watched) {
+        if (i + 1 >= arguments.size() || watched) {
           Print(stderr, "talvorix-cli: --watch takes one folder\n\n");
           Print(stderr, kUsage);
           return kExitUsage;
         }
-        watched = argv[++i];
+        watched = arguments[++i];
       } else if (arg == "--help") {
         Print(stdout, kUsage);
         return kExitOk;

@@ -4,6 +4,9 @@
 #include <string>
 #include <string_view>
 
+#include <vector>
+
+#include "cli/terminal.h"
 #include "core/version.h"
 #include "dialog/handover.h"
 
@@ -21,26 +24,29 @@ constexpr std::string_view kUsage =
     "  --version  show the version\n"
     "\n"
     "Exit status: 0 when the dialog holds the path, 1 when no dialog runs, it did not answer\n"
-    "in time or the hand-over failed, 64 for bad usage or a path longer than 1023 bytes.\n";
+    "in time or the hand-over failed, 64 for bad usage, a path longer than 1023 bytes or (on\n"
+    "Windows) a path that the system's code page cannot hold.\n";
 
 void Print(std::FILE* stream, std::string_view text) { std::fwrite(text.data(), 1, text.size(), stream); }
 
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (argc == 2 && std::string_view(argv[1]) == "--help") {
+  const std::vector<std::string> arguments = talvorix::ProgramArguments(argc, argv);
+  argc = static_cast<int>(arguments.size());
+  if (argc == 2 && std::string_view(arguments[1]) == "--help") {
     Print(stdout, kUsage);
     return kExitSent;
   }
-  if (argc == 2 && std::string_view(argv[1]) == "--version") {
+  if (argc == 2 && std::string_view(arguments[1]) == "--version") {
     Print(stdout, "talvorix-send " + std::string(talvorix::kVersion) + "\n");
     return kExitSent;
   }
-  if (argc != 2 || std::string_view(argv[1]).empty()) {
+  if (argc != 2 || arguments[1].empty()) {
     Print(stderr, kUsage);
     return kExitUsage;
   }
-  const std::string_view path = argv[1];
+  const std::string_view path = arguments[1];
   std::string detail;
   switch (talvorix::SendPathToDialog(path, &detail)) {
     case talvorix::SendOutcome::kSent:
@@ -61,6 +67,22 @@ int main(int argc, char** argv) {
     case talvorix::SendOutcome::kNotTaken:
       Print(stderr, "talvorix-send: the Talvorix dialog did not take the path" +
                         (detail.empty() ? std::string() : " (" + detail + ")") + "\n");
+      return kExitFailed;
+    case talvorix::SendOutcome::kNotInCodePage:
+      Print(stderr, "talvorix-send: the path has a character that the system's code page cannot hold; "
+                    "the dialog would read another name\n");
+      return kExitUsage;
+    case talvorix::SendOutcome::kNotTalvorix:
+      Print(stderr, "talvorix-send: no Talvorix dialog took the path (" + detail + ")\n");
+      return kExitFailed;
+    case talvorix::SendOutcome::kBlockChanged:
+      Print(stderr, "talvorix-send: the dialog did not get the path: " + detail + "\n");
+      return kExitFailed;
+    case talvorix::SendOutcome::kUnreadable:
+      Print(stderr, "talvorix-send: the dialog took the path but could not read the report\n");
+      return kExitFailed;
+    case talvorix::SendOutcome::kTurnHeld:
+      Print(stderr, "talvorix-send: " + detail + "; the path was not handed over\n");
       return kExitFailed;
     case talvorix::SendOutcome::kNoDialog:
       Print(stderr, "talvorix-send: no Talvorix dialog is running" +

@@ -20,7 +20,8 @@ std::string Win32FolderSource::NameOf(const std::wstring& folder) { return Narro
 
 bool Win32FolderSource::IsFolder(const std::string& path) { return IsFolderPath(path); }
 
-std::string Win32FolderSource::FolderName(const std::string& path) { return NameOf(WideFrom(path, CP_ACP)); }
+// 8-bit paths are UTF-8 in this program already.
+std::string Win32FolderSource::FolderName(const std::string& path) { return path; }
 
 std::optional<std::vector<FolderEntry>> Win32FolderSource::List(const std::string& folder) {
   const std::wstring wide = WideName(folder);

@@ -2,8 +2,9 @@
 // The watched folder on Windows: FindFirstFileW listings and a 250 ms window timer
 // that has the logic look at the folder while one is watched. Folders and files are
 // named in UTF-8 (UTF-16 converted), so that a folder chosen or dropped whose name has
-// no form in the system's code page is watched as any other; a folder that arrives
-// as an 8-bit path is converted from the code page once.
+// no form in the system's code page is watched as any other. Every 8-bit path in this
+// program is UTF-8 (a path from the shared block is converted from the code page as it
+// is read).
 
 #include <windows.h>
 
