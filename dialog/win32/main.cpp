@@ -17,6 +17,7 @@
 #include "dialog/handover_win32.h"
 #include "dialog/main_dialog.h"
 #include "dialog/wide_text_win32.h"
+#include "dialog/win32/dpi_layout.h"
 #include "dialog/win32/win32_folder_source.h"
 #include "dialog/win32/win32_view.h"
 
@@ -48,14 +49,7 @@ struct App {
   ReceivedPath received;
   MainDialog dialog;
   HWND window = nullptr;
-  int dpi = USER_DEFAULT_SCREEN_DPI;  // the dialog's DPI, which its font and layout follow
-  HFONT scaledFont = nullptr;         // the font made for a DPI change, released at the end
-
-  App(const App&) = delete;
-  App& operator=(const App&) = delete;
-  ~App() {
-    if (scaledFont != nullptr) DeleteObject(scaledFont);
-  }
+  DpiLayout layout;
 
   explicit App(std::string commandLinePath) : dialog(view, received, std::move(commandLinePath), &folders) {}
 };
@@ -226,46 +220,17 @@ LRESULT OnSharedPath(App* app) {
 }
 
 /// WM_DPICHANGED: the dialog moved to a monitor of another scaling (or the scaling
-/// changed). It takes the rectangle the system suggests, and its font and controls are
-/// scaled by the ratio of the DPIs, as the template in dialog units was at creation.
+/// changed): laid out again for the new DPI where the system suggests.
 void OnDpiChanged(App* app, int dpi, const RECT* suggested) {
-  if (dpi <= 0 || dpi == app->dpi) return;
-  const int before = app->dpi;
-  app->dpi = dpi;
-  LOGFONTW font{};
-  const auto current = reinterpret_cast<HFONT>(SendMessageW(app->window, WM_GETFONT, 0, 0));
-  HFONT scaled = nullptr;
-  if (current != nullptr && GetObjectW(current, sizeof font, &font) == sizeof font) {
-    font.lfHeight = MulDiv(font.lfHeight, dpi, before);
-    font.lfWidth = MulDiv(font.lfWidth, dpi, before);
-    scaled = CreateFontIndirectW(&font);
-  }
-  for (HWND child = GetWindow(app->window, GW_CHILD); child != nullptr; child = GetWindow(child, GW_HWNDNEXT)) {
-    RECT rect{};
-    GetWindowRect(child, &rect);
-    MapWindowPoints(nullptr, app->window, reinterpret_cast<POINT*>(&rect), 2);
-    SetWindowPos(child, nullptr, MulDiv(rect.left, dpi, before), MulDiv(rect.top, dpi, before),
-                 MulDiv(rect.right - rect.left, dpi, before), MulDiv(rect.bottom - rect.top, dpi, before),
-                 SWP_NOZORDER | SWP_NOACTIVATE);
-    if (scaled != nullptr) SendMessageW(child, WM_SETFONT, reinterpret_cast<WPARAM>(scaled), FALSE);
-  }
-  if (scaled != nullptr) {
-    SendMessageW(app->window, WM_SETFONT, reinterpret_cast<WPARAM>(scaled), FALSE);
-    if (app->scaledFont != nullptr) DeleteObject(app->scaledFont);
-    app->scaledFont = scaled;
-  }
-  if (suggested != nullptr)
-    SetWindowPos(app->window, nullptr, suggested->left, suggested->top, suggested->right - suggested->left,
-                 suggested->bottom - suggested->top, SWP_NOZORDER | SWP_NOACTIVATE);
-  InvalidateRect(app->window, nullptr, TRUE);
+  if (dpi <= 0) return;
+  const POINT topLeft = suggested != nullptr ? POINT{suggested->left, suggested->top} : POINT{0, 0};
+  app->layout.Apply(app->window, dpi, suggested != nullptr ? &topLeft : nullptr);
 }
 
 void OnInitDialog(App* app, HWND dialog) {
   app->window = dialog;
-  if (const HDC screen = GetDC(dialog)) {
-    app->dpi = GetDeviceCaps(screen, LOGPIXELSY);
-    ReleaseDC(dialog, screen);
-  }
+  // At 96 DPI the dialog manager's layout is the template's own.
+  if (const int dpi = DpiLayout::DpiOf(dialog); dpi != USER_DEFAULT_SCREEN_DPI) app->layout.Apply(dialog, dpi);
   app->view.Attach(dialog);
   app->folders.Attach(dialog);
   // The title bar and the task list show the program's icon, at their own sizes.
