@@ -1,0 +1,24 @@
+// What the test hook (load_log_hook.cpp) reads about the dialog's DPI for the driver:
+// a thread's DPI awareness can only be asked on that thread.
+#pragma once
+
+#include <windows.h>
+
+namespace talvorix::e2e {
+
+/// The block the driver creates and the hook fills.
+inline constexpr char kDpiProbeName[] = "talvorix-e2e-dpi-probe";
+/// Sent to the dialog: the hook fills the block before the dialog sees the message.
+inline constexpr wchar_t kReadDpiMessage[] = L"talvorix-e2e-read-dpi";
+
+struct DpiProbe {
+  volatile LONG done;          // 1 once the hook has filled the block
+  volatile LONG awareness;     // GetAwarenessFromDpiAwarenessContext of the thread's context
+  volatile LONG perMonitorV2;  // 1 when the thread's context is per-monitor v2
+  volatile LONG dpi;           // GetDpiForWindow of the dialog
+  wchar_t dpiAwarenessSetting[64];  // the process's manifest's dpiAwareness, as the system read it
+  volatile LONG width;         // the dialog's client rectangle, in the dialog's own pixels
+  volatile LONG height;
+};
+
+}  // namespace talvorix::e2e
