@@ -255,7 +255,8 @@ INT_PTR CALLBACK DialogProc(HWND dialog, UINT message, WPARAM wp, LPARAM lp) {
     case WM_DROPFILES:           OnDropFiles(app, reinterpret_cast<HDROP>(wp)); return TRUE;
     case kLoadSharedPathMessage: SetWindowLongPtrW(dialog, DWLP_MSGRESULT, OnSharedPath(app)); return TRUE;
     case WM_COMMAND:             OnCommand(app, wp); return TRUE;
-    case WM_TIMER:               if (wp == kFolderTimer) app->dialog.OnFolderChanged(); return TRUE;
+    case WM_TIMER:               app->folders.OnTimer(wp, app->dialog); return TRUE;
+    case kFolderEventsMessage:   app->folders.Deliver(app->dialog); return TRUE;
     case WM_CONTEXTMENU:         OnContextMenu(app, lp); return TRUE;
     case WM_DPICHANGED:          OnDpiChanged(app, HIWORD(wp), reinterpret_cast<const RECT*>(lp)); return TRUE;
     case WM_CLOSE:               app->dialog.OnClose(); return TRUE;
