@@ -8,7 +8,6 @@
 #include <optional>
 #include <string>
 
-#include "tests/dialog/win32/dpi_probe.h"
 #include "tests/dialog/win32/e2e_support.h"
 
 namespace talvorix::e2e {
@@ -16,40 +15,6 @@ namespace {
 
 constexpr wchar_t kDesktopKey[] = L"Control Panel\\Desktop";
 constexpr wchar_t kLogPixels[] = L"LogPixels";
-
-/// What the hook read on the dialog's thread; nullopt (and a failure) when it could not.
-std::optional<DpiProbe> ReadDpi(const Dialog& dialog) {
-  const HANDLE mapping = CreateFileMappingA(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0, sizeof(DpiProbe),
-                                            kDpiProbeName);
-  auto* probe = mapping == nullptr ? nullptr
-                                   : static_cast<DpiProbe*>(MapViewOfFile(mapping, FILE_MAP_ALL_ACCESS, 0, 0,
-                                                                          sizeof(DpiProbe)));
-  wchar_t self[MAX_PATH] = {};
-  const DWORD length = GetModuleFileNameW(nullptr, self, MAX_PATH);
-  std::wstring dll(self, length < MAX_PATH ? length : 0);
-  dll = dll.substr(0, dll.find_last_of(L'\\') + 1) + L"talvorix-e2e-hook.dll";
-  const HMODULE module = LoadLibraryW(dll.c_str());
-  // void (*)() stands for any function type between the two casts.
-  const auto proc = module == nullptr ? nullptr
-                                      : reinterpret_cast<HOOKPROC>(reinterpret_cast<void (*)()>(
-                                            GetProcAddress(module, "ReadDpiOnRequest")));
-  const DWORD thread = GetWindowThreadProcessId(dialog.window(), nullptr);
-  const HHOOK hook = proc != nullptr && thread != 0 ? SetWindowsHookExW(WH_CALLWNDPROC, proc, module, thread) : nullptr;
-  std::optional<DpiProbe> read;
-  if (probe != nullptr && hook != nullptr) {
-    std::memset(probe, 0, sizeof(DpiProbe));
-    DWORD_PTR result = 0;
-    SendMessageTimeoutW(dialog.window(), RegisterWindowMessageW(kReadDpiMessage), 0, 0, SMTO_NORMAL, kStartTimeoutMs,
-                        &result);
-    if (probe->done == 1) read = *probe;
-  }
-  if (!read) Fail("cannot read the dialog's DPI through the hook");
-  if (hook != nullptr) UnhookWindowsHookEx(hook);
-  if (module != nullptr) FreeLibrary(module);
-  if (probe != nullptr) UnmapViewOfFile(probe);
-  if (mapping != nullptr) CloseHandle(mapping);
-  return read;
-}
 
 /// Sets the display's DPI for programs started from now on; the value before, if any.
 std::optional<DWORD> SetLogPixels(std::optional<DWORD> dpi) {
@@ -77,11 +42,11 @@ std::optional<DWORD> SetLogPixels(std::optional<DWORD> dpi) {
 }  // namespace
 
 void DialogFollowsTheDisplayScaling() {
-  std::optional<DpiProbe> at96;
+  std::optional<DialogStateProbe> at96;
   {
     Dialog dialog(Example("fordulo-112.html"));
     if (!dialog.ok()) return;
-    at96 = ReadDpi(dialog);
+    at96 = ReadDialogState(dialog);
     if (!at96) return;
     // Wine 8 runs every program per-monitor aware (2) and knows no v2 context of its own,
     // so the process's own reading of its manifest is asked too; Windows 10 and 11
@@ -98,7 +63,7 @@ void DialogFollowsTheDisplayScaling() {
   const std::optional<DWORD> before = SetLogPixels(144);
   {
     Dialog dialog(Example("fordulo-112.html"));
-    const std::optional<DpiProbe> at144 = dialog.ok() ? ReadDpi(dialog) : std::nullopt;
+    const std::optional<DialogStateProbe> at144 = dialog.ok() ? ReadDialogState(dialog) : std::nullopt;
     if (at144) {
       ExpectEq("the dialog's DPI at 150 %", "144", std::to_string(at144->dpi));
       const auto scaled = [](LONG at96Pixels, LONG at144Pixels) {

@@ -260,6 +260,7 @@ int wmain(int argc, wchar_t** argv) {
       {"WatchesAFolder", WatchesAFolder},
       {"WatchesFoldersNamedOutsideTheCodePage", WatchesFoldersNamedOutsideTheCodePage},
       {"PlaceholdersAndFutureDates", PlaceholdersAndFutureDates},
+      {"WatchesABigFolderWithoutRescans", WatchesABigFolderWithoutRescans},
       {"CopyPutsTheAnswerOnTheClipboard", CopyPutsTheAnswerOnTheClipboard},
       {"CtrlOOpensTheChosenReport", CtrlOOpensTheChosenReport},
       {"KeysInTheChooserBelongToIt", KeysInTheChooserBelongToIt},

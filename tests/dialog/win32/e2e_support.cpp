@@ -201,6 +201,39 @@ long RunCaptured(const std::wstring& exe, const std::wstring& arguments, std::st
   return code;
 }
 
+std::optional<DialogStateProbe> ReadDialogState(const Dialog& dialog) {
+  const HANDLE mapping = CreateFileMappingA(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0, sizeof(DialogStateProbe),
+                                            kStateProbeName);
+  auto* probe = mapping == nullptr ? nullptr
+                                   : static_cast<DialogStateProbe*>(MapViewOfFile(mapping, FILE_MAP_ALL_ACCESS, 0, 0,
+                                                                          sizeof(DialogStateProbe)));
+  wchar_t self[MAX_PATH] = {};
+  const DWORD length = GetModuleFileNameW(nullptr, self, MAX_PATH);
+  std::wstring dll(self, length < MAX_PATH ? length : 0);
+  dll = dll.substr(0, dll.find_last_of(L'\\') + 1) + L"talvorix-e2e-hook.dll";
+  const HMODULE module = LoadLibraryW(dll.c_str());
+  // void (*)() stands for any function type between the two casts.
+  const auto proc = module == nullptr ? nullptr
+                                      : reinterpret_cast<HOOKPROC>(reinterpret_cast<void (*)()>(
+                                            GetProcAddress(module, "ReadStateOnRequest")));
+  const DWORD thread = GetWindowThreadProcessId(dialog.window(), nullptr);
+  const HHOOK hook = proc != nullptr && thread != 0 ? SetWindowsHookExW(WH_CALLWNDPROC, proc, module, thread) : nullptr;
+  std::optional<DialogStateProbe> read;
+  if (probe != nullptr && hook != nullptr) {
+    std::memset(probe, 0, sizeof(DialogStateProbe));
+    DWORD_PTR result = 0;
+    SendMessageTimeoutW(dialog.window(), RegisterWindowMessageW(kReadStateMessage), 0, 0, SMTO_NORMAL, kStartTimeoutMs,
+                        &result);
+    if (probe->done == 1) read = *probe;
+  }
+  if (!read) Fail("cannot read the dialog's state through the hook");
+  if (hook != nullptr) UnhookWindowsHookEx(hook);
+  if (module != nullptr) FreeLibrary(module);
+  if (probe != nullptr) UnmapViewOfFile(probe);
+  if (mapping != nullptr) CloseHandle(mapping);
+  return read;
+}
+
 std::wstring CliProgram() { return g_send.substr(0, g_send.find_last_of(L'\\') + 1) + L"talvorix-cli.exe"; }
 
 Dialog::Dialog(const std::wstring& arguments) {

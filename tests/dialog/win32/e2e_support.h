@@ -8,6 +8,9 @@
 #include <string_view>
 #include <vector>
 
+#include <optional>
+
+#include "tests/dialog/win32/dialog_state_probe.h"
 #include "tests/dialog/win32/expected_records.h"
 
 namespace talvorix::e2e {
@@ -52,6 +55,11 @@ long RunCaptured(const std::wstring& exe, const std::wstring& arguments, std::st
                  DWORD timeoutMs = kStartTimeoutMs);
 /// talvorix-cli.exe, next to talvorix-send.exe.
 std::wstring CliProgram();
+
+class Dialog;
+/// What the test hook reads on the dialog's thread (DPI, client size, the process's CPU
+/// time); nullopt (and a failure) when it could not.
+std::optional<DialogStateProbe> ReadDialogState(const Dialog& dialog);
 
 /// One running talvorix.exe and its dialog; closing it checks the exit code.
 class Dialog {

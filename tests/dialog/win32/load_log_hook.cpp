@@ -11,7 +11,7 @@
 
 #include "dialog/dialog_template.h"
 #include "dialog/handover.h"
-#include "tests/dialog/win32/dpi_probe.h"
+#include "tests/dialog/win32/dialog_state_probe.h"
 #include "tests/dialog/win32/load_log.h"
 #include "tests/dialog/win32/menu_probe.h"
 
@@ -101,17 +101,17 @@ extern "C" __declspec(dllexport) LRESULT CALLBACK ReadMenuOnRequest(int code, WP
 }
 
 /// WH_CALLWNDPROC: the driver asks, through a message to the dialog, how the dialog's
-/// thread sees the display's DPI. Asked through the system's own exports, which older
+/// thread sees the display's DPI, and the CPU time the process has used. Asked through the system's own exports, which older
 /// systems lack.
-extern "C" __declspec(dllexport) LRESULT CALLBACK ReadDpiOnRequest(int code, WPARAM wp, LPARAM lp) {
-  using talvorix::e2e::DpiProbe;
-  static const UINT request = RegisterWindowMessageW(talvorix::e2e::kReadDpiMessage);
+extern "C" __declspec(dllexport) LRESULT CALLBACK ReadStateOnRequest(int code, WPARAM wp, LPARAM lp) {
+  using talvorix::e2e::DialogStateProbe;
+  static const UINT request = RegisterWindowMessageW(talvorix::e2e::kReadStateMessage);
   const auto* call = reinterpret_cast<const CWPSTRUCT*>(lp);
   if (code == HC_ACTION && request != 0 && call->message == request) {
-    const HANDLE mapping = OpenFileMappingA(FILE_MAP_ALL_ACCESS, FALSE, talvorix::e2e::kDpiProbeName);
-    void* view = mapping == nullptr ? nullptr : MapViewOfFile(mapping, FILE_MAP_ALL_ACCESS, 0, 0, sizeof(DpiProbe));
+    const HANDLE mapping = OpenFileMappingA(FILE_MAP_ALL_ACCESS, FALSE, talvorix::e2e::kStateProbeName);
+    void* view = mapping == nullptr ? nullptr : MapViewOfFile(mapping, FILE_MAP_ALL_ACCESS, 0, 0, sizeof(DialogStateProbe));
     if (view != nullptr) {
-      auto* probe = static_cast<DpiProbe*>(view);
+      auto* probe = static_cast<DialogStateProbe*>(view);
       const HMODULE user = GetModuleHandleW(L"user32.dll");
       using GetContext = HANDLE(WINAPI*)();
       using ContextsEqual = BOOL(WINAPI*)(HANDLE, HANDLE);
@@ -139,6 +139,16 @@ extern "C" __declspec(dllexport) LRESULT CALLBACK ReadDpiOnRequest(int code, WPA
         probe->dpiAwarenessSetting[0] = L'\0';
       RECT client{};
       GetClientRect(call->hwnd, &client);
+      FILETIME created{};
+      FILETIME ended{};
+      FILETIME kernel{};
+      FILETIME userTime{};
+      if (GetProcessTimes(GetCurrentProcess(), &created, &ended, &kernel, &userTime)) {
+        const auto ticks = [](const FILETIME& t) {
+          return static_cast<LONG64>((static_cast<ULONGLONG>(t.dwHighDateTime) << 32) | t.dwLowDateTime);
+        };
+        probe->cpuTime = ticks(kernel) + ticks(userTime);
+      }
       probe->width = client.right - client.left;
       probe->height = client.bottom - client.top;
       InterlockedExchange(&probe->done, 1);
