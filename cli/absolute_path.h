@@ -14,14 +14,14 @@ std::string JoinToFolder(std::string_view folder, std::string_view path);
 
 enum class MadeAbsolute {
   kDone,
-  kTooLong,  // longer than the system lets an 8-bit path be made absolute (Windows: MAX_PATH)
+  kTooLong,  // longer than a path the dialog opens (Windows: MAX_PATH - 1 characters)
   kFailed,   // the working directory cannot be told
 };
 
 /// `path` made absolute against this process's working directory into `absolute`,
 /// without following links (POSIX: the working directory as the shell names it, when
-/// $PWD still names it, and JoinToFolder; Windows: GetFullPathNameA, in the system's
-/// code page). Otherwise the reason is in `detail`.
+/// $PWD still names it, and JoinToFolder; Windows: GetFullPathNameW over the UTF-8
+/// argument, the result in UTF-8). Otherwise the reason is in `detail`.
 MadeAbsolute AbsolutePath(std::string_view path, std::string* absolute, std::string* detail);
 
 }  // namespace talvorix

@@ -53,14 +53,15 @@ int Finish(talvorix::CheckedOutput& out, int status) {
 }  // namespace
 
 int main(int argc, char** argv) {
+  const std::vector<std::string> arguments = talvorix::ProgramArguments(argc, argv);
   bool json = false;
   bool once = false;
   std::optional<std::string> watched;
   bool optionsDone = false;
   std::vector<std::string> reports;
   talvorix::CheckedOutput out(stdout);
-  for (int i = 1; i < argc; ++i) {
-    const std::string_view arg = argv[i];
+  for (std::size_t i = 1; i < arguments.size(); ++i) {
+    const std::string_view arg = arguments[i];
     if (!optionsDone && arg.starts_with("--")) {
       if (arg == "--") {
         optionsDone = true;
@@ -69,12 +70,12 @@ int main(int argc, char** argv) {
       } else if (arg == "--once") {
         once = true;
       } else if (arg == "--watch") {
-        if (i + 1 >= argc || watched) {
+        if (i + 1 >= arguments.size() || watched) {
           Print(stderr, "talvorix-cli: --watch takes one folder\n\n");
           Print(stderr, kUsage);
           return kExitUsage;
         }
-        watched = argv[++i];
+        watched = arguments[++i];
       } else if (arg == "--help") {
         out.Write(kUsage);
         return Finish(out, kExitOk);

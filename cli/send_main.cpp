@@ -6,7 +6,10 @@
 #include <string>
 #include <string_view>
 
+#include <vector>
+
 #include "cli/absolute_path.h"
+#include "cli/terminal.h"
 #include "core/version.h"
 #include "dialog/handover.h"
 
@@ -25,7 +28,8 @@ constexpr std::string_view kUsage =
     "  --version  show the version\n"
     "\n"
     "Exit status: 0 when the dialog holds the path, 1 when no dialog runs, it did not answer\n"
-    "in time or the hand-over failed, 64 for bad usage or a path longer than 1023 bytes.\n";
+    "in time or the hand-over failed, 64 for bad usage, a path longer than 1023 bytes or (on\n"
+    "Windows) a path that the system's code page cannot hold.\n";
 
 /// Error output: when it fails as well there is nowhere left to say so.
 void Print(std::FILE* stream, std::string_view text) {
@@ -43,17 +47,19 @@ int PrintOut(std::string_view text) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (argc == 2 && std::string_view(argv[1]) == "--help") return PrintOut(kUsage);
-  if (argc == 2 && std::string_view(argv[1]) == "--version")
+  const std::vector<std::string> arguments = talvorix::ProgramArguments(argc, argv);
+  argc = static_cast<int>(arguments.size());
+  if (argc == 2 && std::string_view(arguments[1]) == "--help") return PrintOut(kUsage);
+  if (argc == 2 && std::string_view(arguments[1]) == "--version")
     return PrintOut("talvorix-send " + std::string(talvorix::kVersion) + "\n");
-  if (argc != 2 || std::string_view(argv[1]).empty()) {
+  if (argc != 2 || arguments[1].empty()) {
     Print(stderr, kUsage);
     return kExitUsage;
   }
   std::string detail;
   // The dialog runs in a directory of its own: it gets the path as it reads here.
   std::string absolute;
-  switch (talvorix::AbsolutePath(argv[1], &absolute, &detail)) {
+  switch (talvorix::AbsolutePath(arguments[1], &absolute, &detail)) {
     case talvorix::MadeAbsolute::kDone:
       break;
     case talvorix::MadeAbsolute::kTooLong:
@@ -83,6 +89,22 @@ int main(int argc, char** argv) {
     case talvorix::SendOutcome::kNotTaken:
       Print(stderr, "talvorix-send: the Talvorix dialog did not take the path" +
                         (detail.empty() ? std::string() : " (" + detail + ")") + "\n");
+      return kExitFailed;
+    case talvorix::SendOutcome::kNotInCodePage:
+      Print(stderr, "talvorix-send: the path has a character that the system's code page cannot hold; "
+                    "the dialog would read another name\n");
+      return kExitUsage;
+    case talvorix::SendOutcome::kNotTalvorix:
+      Print(stderr, "talvorix-send: no Talvorix dialog took the path (" + detail + ")\n");
+      return kExitFailed;
+    case talvorix::SendOutcome::kBlockChanged:
+      Print(stderr, "talvorix-send: the dialog did not get the path: " + detail + "\n");
+      return kExitFailed;
+    case talvorix::SendOutcome::kUnreadable:
+      Print(stderr, "talvorix-send: the dialog took the path but could not read the report\n");
+      return kExitFailed;
+    case talvorix::SendOutcome::kTurnHeld:
+      Print(stderr, "talvorix-send: " + detail + "; the path was not handed over\n");
       return kExitFailed;
     case talvorix::SendOutcome::kNoDialog:
       Print(stderr, "talvorix-send: no Talvorix dialog is running" +

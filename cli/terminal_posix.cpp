@@ -9,6 +9,8 @@ bool WriteText(std::FILE* stream, std::string_view utf8) {
   return std::fwrite(utf8.data(), 1, utf8.size(), stream) == utf8.size();
 }
 
+std::vector<std::string> ProgramArguments(int argc, char** argv) { return std::vector<std::string>(argv, argv + argc); }
+
 std::string ArgumentAsUtf8(std::string_view argument) { return std::string(argument); }
 
 bool OutputReaderGone(std::FILE* stream) {

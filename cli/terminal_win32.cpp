@@ -1,10 +1,13 @@
 #include "cli/terminal.h"
 
+#include <fcntl.h>
 #include <io.h>
 #include <windows.h>
+#include <shellapi.h>
 
 #include <algorithm>
 #include <string>
+#include <vector>
 
 #include "dialog/wide_text_win32.h"
 
@@ -26,7 +29,13 @@ HANDLE ConsoleOf(std::FILE* stream) {
 
 bool WriteText(std::FILE* stream, std::string_view utf8) {
   const HANDLE console = ConsoleOf(stream);
-  if (console == nullptr) return std::fwrite(utf8.data(), 1, utf8.size(), stream) == utf8.size();
+  if (console == nullptr) {
+    // Files and pipes get the bytes of every other system: a line ends in LF alone, not
+    // in the CR LF of the runtime's text mode.
+    const int descriptor = _fileno(stream);
+    if (descriptor >= 0 && _setmode(descriptor, _O_BINARY) == -1) return false;
+    return std::fwrite(utf8.data(), 1, utf8.size(), stream) == utf8.size();
+  }
   // What the stream holds goes first, so the order on screen stays the order written.
   std::fflush(stream);
   const std::wstring wide = WideFrom(utf8, CP_UTF8);
@@ -40,11 +49,17 @@ bool WriteText(std::FILE* stream, std::string_view utf8) {
   return true;
 }
 
-std::string ArgumentAsUtf8(std::string_view argument) {
-  const std::wstring wide = WideFrom(argument, CP_ACP);
-  if (wide.empty()) return std::string(argument);
-  return NarrowTo(wide, CP_UTF8).value_or(std::string(argument));
+std::vector<std::string> ProgramArguments(int argc, char** argv) {
+  int count = 0;
+  LPWSTR* wide = CommandLineToArgvW(GetCommandLineW(), &count);
+  if (wide == nullptr) return std::vector<std::string>(argv, argv + argc);
+  std::vector<std::string> arguments;
+  for (int i = 0; i < count; ++i) arguments.push_back(NarrowTo(wide[i], CP_UTF8).value_or(std::string(1, '\0')));
+  LocalFree(wide);
+  return arguments;
 }
+
+std::string ArgumentAsUtf8(std::string_view argument) { return std::string(argument); }
 
 // A closed pipe shows when the next write fails.
 bool OutputReaderGone(std::FILE*) { return false; }

@@ -19,6 +19,9 @@ windows:
 
 check-windows: windows
 	@cmake/install-deps.sh $(WINE_PACKAGES)
+	python3 packaging/test/check_pe.py $$(sed -n 's/.*TALVORIX_VERSION_STRING "\(.*\)".*/\1/p' \
+	  $(WINDOWS_BUILD)/generated/core/version.h) $(WINDOWS_BUILD)/dialog/win32/talvorix.exe \
+	  $(WINDOWS_BUILD)/cli/talvorix-cli.exe $(WINDOWS_BUILD)/cli/talvorix-send.exe
 	tests/dialog/win32/run.sh $(WINDOWS_BUILD) $(WINDOWS_TESTS)
 
 screenshot-windows: windows

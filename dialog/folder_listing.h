@@ -11,7 +11,8 @@
 
 namespace talvorix {
 
-/// Whether an 8-bit path names a folder (a link to one counts).
+/// Whether an 8-bit path names a folder (a link to one counts). On Windows every 8-bit
+/// path and name here is UTF-8.
 bool IsFolderPath(const std::string& path);
 
 /// The regular files of a folder (links followed) whose names IsReportName takes, by
@@ -27,6 +28,9 @@ std::optional<FolderEntry> StatFolderFile(const std::string& folder, const std::
 
 /// The present in the unit and epoch of the listings' modification times.
 int64_t FileTimeNow();
+
+/// The separator PathInFolder puts between a folder and a name: '/', or '\' on Windows.
+char PathSeparator();
 
 #ifdef _WIN32
 /// ListFolder for a folder named in UTF-16, with the file names in UTF-8, so that no

@@ -58,4 +58,6 @@ int64_t FileTimeNow() {
   return Nanoseconds(now);
 }
 
+char PathSeparator() { return '/'; }
+
 }  // namespace talvorix

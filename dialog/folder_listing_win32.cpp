@@ -1,3 +1,6 @@
+// Folders on Windows. The programs hold 8-bit paths in UTF-8 here, so a listed name
+// keeps every character it has and opens only the file it names.
+
 #include <windows.h>
 
 #include "dialog/folder_listing.h"
@@ -20,7 +23,7 @@ std::optional<std::vector<FolderEntry>> ListIn(std::wstring pattern, UINT codePa
     if (!IsReportName(NarrowShown(found.cFileName, CP_UTF8, '?'))) continue;
     // A name with no form in the code page could not be opened again through it.
     const std::optional<std::string> name = NarrowTo(found.cFileName, codePage);
-    if (!name || name->empty()) continue;
+    if (!name || name->empty() || name->find_first_of("\\/:") != std::string::npos) continue;
     const uint64_t size = (static_cast<uint64_t>(found.nFileSizeHigh) << 32) | found.nFileSizeLow;
     const uint64_t time = (static_cast<uint64_t>(found.ftLastWriteTime.dwHighDateTime) << 32) |
                           found.ftLastWriteTime.dwLowDateTime;
@@ -50,14 +53,14 @@ std::optional<FolderEntry> StatIn(std::wstring path, const std::string& name, UI
 }  // namespace
 
 bool IsFolderPath(const std::string& path) {
-  const std::wstring wide = WideFrom(path, CP_ACP);
+  const std::wstring wide = WideFromUtf8(path);
   if (wide.empty()) return false;
   const DWORD attributes = GetFileAttributesW(wide.c_str());
   return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
 }
 
 std::optional<std::vector<FolderEntry>> ListFolder(const std::string& folder) {
-  return ListIn(WideFrom(folder, CP_ACP), CP_ACP);
+  return ListIn(WideFromUtf8(folder), CP_UTF8);
 }
 
 std::optional<std::vector<FolderEntry>> ListWideFolder(const std::wstring& folder) {
@@ -65,7 +68,7 @@ std::optional<std::vector<FolderEntry>> ListWideFolder(const std::wstring& folde
 }
 
 std::optional<FolderEntry> StatFolderFile(const std::string& folder, const std::string& name) {
-  return StatIn(WideFrom(folder, CP_ACP), name, CP_ACP);
+  return StatIn(WideFromUtf8(folder), name, CP_UTF8);
 }
 
 std::optional<FolderEntry> StatWideFolderFile(const std::wstring& folder, const std::string& name) {
@@ -77,5 +80,7 @@ int64_t FileTimeNow() {
   GetSystemTimeAsFileTime(&now);
   return static_cast<int64_t>((static_cast<uint64_t>(now.dwHighDateTime) << 32) | now.dwLowDateTime);
 }
+
+char PathSeparator() { return '\\'; }
 
 }  // namespace talvorix

@@ -1,5 +1,7 @@
 #include "dialog/folder_watch.h"
 
+#include "dialog/folder_listing.h"
+
 #include <algorithm>
 #include <tuple>
 
@@ -49,7 +51,7 @@ std::string_view LastPathComponent(std::string_view path) {
 
 std::string PathInFolder(std::string_view folder, std::string_view name) {
   std::string path(folder);
-  if (!path.empty() && !IsSeparator(path.back())) path += '/';
+  if (!path.empty() && !IsSeparator(path.back())) path += PathSeparator();
   path += name;
   return path;
 }

@@ -78,7 +78,8 @@ bool IsReportName(std::string_view name);
 /// The last component of a path, without the separators ('/' or '\') after it.
 std::string_view LastPathComponent(std::string_view path);
 
-/// A file's path in a folder.
+/// A file's path in a folder, joined with the platform's separator (a Windows path that
+/// begins with \\?\ takes no '/').
 std::string PathInFolder(std::string_view folder, std::string_view name);
 
 /// Decides when which report of a watched folder is to be loaded. A report is a file

@@ -25,11 +25,17 @@ enum class SendOutcome {
   kNoDialog,          // no running dialog to tell
   kNoAnswer,          // a dialog was told but did not confirm in time (busy or stopped)
   kNotTaken,          // the dialog answered, but did not take this path
+  kNotInCodePage,     // Windows: the path has a character the system's code page lacks
+  kNotTalvorix,       // Windows: a window with the dialog's caption answered, but not as the dialog
+  kBlockChanged,      // Windows: another program changed the block before the dialog read it
+  kUnreadable,        // Windows: the dialog read this path but could not read the report
+  kTurnHeld,          // Windows: another program held the senders' turn (mutex) too long
 };
 
 /// The sender's side: hands `path` to the running dialog. kSent only once the dialog
 /// has confirmed that it holds this exact path. `detail` receives a system message
-/// when there is one.
+/// when there is one. On Windows `path` is UTF-8 and goes into the block in the
+/// system's code page.
 SendOutcome SendPathToDialog(std::string_view path, std::string* detail);
 
 }  // namespace talvorix

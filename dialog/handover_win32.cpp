@@ -2,7 +2,8 @@
 // file, and message kLoadSharedPathMessage sent to the dialog found by its caption.
 // Our senders take turns through the named mutex "talvorix-PATH-sender", held from
 // before the write until the dialog has read the path, so that two of them never
-// overwrite each other's path in the one block.
+// overwrite each other's path in the one block. The dialog's answer
+// (dialog/handover_win32.h) says which path it read and what it did with it.
 
 #include <windows.h>
 
@@ -14,6 +15,8 @@
 
 #include "dialog/dialog_template.h"
 #include "dialog/handover.h"
+#include "dialog/handover_win32.h"
+#include "dialog/wide_text_win32.h"
 
 namespace talvorix {
 namespace {
@@ -115,12 +118,6 @@ class SenderLock {
   bool owned_ = false;
 };
 
-/// Whether the block holds exactly `path`: its bytes and then the NUL (the caller made
-/// sure that the path is shorter than the block).
-bool HoldsPath(const char* block, std::string_view path) {
-  return std::memcmp(block, path.data(), path.size()) == 0 && block[path.size()] == '\0';
-}
-
 class Win32SharedPathBlock : public SharedPathBlock {
  public:
   std::optional<std::span<const char>> Bytes() override {
@@ -142,7 +139,15 @@ class Win32SharedPathBlock : public SharedPathBlock {
 std::unique_ptr<SharedPathBlock> MakeSharedPathBlock() { return std::make_unique<Win32SharedPathBlock>(); }
 
 SendOutcome SendPathToDialog(std::string_view path, std::string* detail) {
-  if (path.size() >= kSharedPathSize || path.find('\0') != std::string_view::npos) return SendOutcome::kPathTooLong;
+  if (path.find('\0') != std::string_view::npos) return SendOutcome::kPathTooLong;
+  // The block holds 8-bit text in the code page; a name it cannot hold exactly would
+  // reach the dialog as the name of another file.
+  const std::wstring wide = WideFromUtf8(path);
+  if (wide.empty()) return SendOutcome::kNotInCodePage;
+  const std::optional<std::string> narrow = NarrowTo(wide, CP_ACP);
+  if (!narrow) return SendOutcome::kNotInCodePage;
+  const std::string& inBlock = *narrow;
+  if (inBlock.size() >= kSharedPathSize) return SendOutcome::kPathTooLong;
 
   // Held from here to the return: no other sender of ours writes the block until the
   // dialog has read this path from it.
@@ -153,47 +158,65 @@ SendOutcome SendPathToDialog(std::string_view path, std::string* detail) {
       break;
     case SenderLock::Result::kBusy:
       if (detail != nullptr)
-        *detail = "another hand-over was still under way after " + std::to_string(kLockWaitMs / 1000) + " seconds";
-      return SendOutcome::kNoAnswer;
+        *detail = std::string("another program has held the senders' turn, the mutex ") + kSenderLockName +
+                  ", for " + std::to_string(kLockWaitMs / 1000) + " seconds";
+      return SendOutcome::kTurnHeld;
     case SenderLock::Result::kFailed:
-      if (detail != nullptr) *detail = std::string("the lock ") + kSenderLockName + ": " + SystemMessage(error);
+      if (detail != nullptr) *detail = std::string("the mutex ") + kSenderLockName + ": " + SystemMessage(error);
       return SendOutcome::kBlockUnavailable;
   }
 
   const std::string caption(kDialogTemplate.caption);  // ASCII: the same in every code page
-  const HWND dialog = FindWindowA(kDialogClass, caption.c_str());
-  if (dialog == nullptr) return SendOutcome::kNoDialog;
+  HWND window = FindWindowExA(nullptr, nullptr, kDialogClass, caption.c_str());
+  if (window == nullptr) return SendOutcome::kNoDialog;
 
   Mapping block;
   if (!block.Open(&error)) {
     if (detail != nullptr) *detail = SystemMessage(error);
     return SendOutcome::kBlockUnavailable;
   }
-  std::memset(block.bytes(), 0, kSharedPathSize);
-  std::memcpy(block.bytes(), path.data(), path.size());
-
-  // Sent, not posted: the dialog reads the block and loads the report before the
-  // call returns, and opens the block of its own before this program lets go of it,
-  // so the block outlives the sender.
-  DWORD_PTR answer = 0;
-  if (SendMessageTimeoutA(dialog, kLoadSharedPathMessage, 0, 0, SMTO_ABORTIFHUNG, kAnswerTimeoutMs, &answer) == 0) {
-    const DWORD sendError = GetLastError();
-    if (sendError == ERROR_INVALID_WINDOW_HANDLE) return SendOutcome::kNoDialog;  // it closed meanwhile
-    // The message stays with the dialog, which may still take it later and then
-    // loads whatever the block holds by that time.
-    if (detail != nullptr)
-      *detail = sendError == ERROR_TIMEOUT || sendError == 0
-                    ? "no answer in " + std::to_string(kAnswerTimeoutMs / 1000) + " seconds"
-                    : SystemMessage(sendError);
-    return SendOutcome::kNoAnswer;
+  // Every window with the dialog's class and caption is asked in turn until one answers
+  // as a Talvorix dialog: another program's window of that name proves nothing.
+  bool impostor = false;
+  for (; window != nullptr; window = FindWindowExA(nullptr, window, kDialogClass, caption.c_str())) {
+    std::memset(block.bytes(), 0, kSharedPathSize);
+    std::memcpy(block.bytes(), inBlock.data(), inBlock.size());
+    // Sent, not posted: the dialog reads the block and loads the report before the
+    // call returns, and opens the block of its own before this program lets go of it,
+    // so the block outlives the sender.
+    DWORD_PTR answer = 0;
+    if (SendMessageTimeoutA(window, kLoadSharedPathMessage, 0, 0, SMTO_ABORTIFHUNG, kAnswerTimeoutMs, &answer) == 0) {
+      const DWORD sendError = GetLastError();
+      if (sendError == ERROR_INVALID_WINDOW_HANDLE) continue;  // it closed meanwhile
+      // The message stays with the window, which may still take it later and then
+      // reads whatever the block holds by that time.
+      if (detail != nullptr)
+        *detail = sendError == ERROR_TIMEOUT || sendError == 0
+                      ? "no answer in " + std::to_string(kAnswerTimeoutMs / 1000) + " seconds"
+                      : SystemMessage(sendError);
+      return SendOutcome::kNoAnswer;
+    }
+    const std::optional<ParsedHandOverAnswer> parsed = ParseHandOverAnswer(static_cast<int64_t>(answer));
+    if (!parsed) {
+      impostor = true;
+      continue;
+    }
+    // The dialog says which path it read: a program outside our turns may have written
+    // the block between this write and the dialog's read.
+    if (parsed->result == HandOverResult::kNoBlock) {
+      if (detail != nullptr) *detail = "the dialog could not open the block";
+      return SendOutcome::kBlockUnavailable;
+    }
+    if (parsed->result == HandOverResult::kEmpty || parsed->fingerprint != HandOverFingerprint(inBlock)) {
+      if (detail != nullptr) *detail = "another program changed the path in the block before the dialog read it";
+      return SendOutcome::kBlockChanged;
+    }
+    if (parsed->result == HandOverResult::kUnreadable) return SendOutcome::kUnreadable;
+    return SendOutcome::kSent;
   }
-  // Only a program outside our turns can have written the block meanwhile; then the
-  // dialog may have read that program's path instead of this one.
-  if (!HoldsPath(block.bytes(), path)) {
-    if (detail != nullptr) *detail = "another program wrote a different path into the block during the hand-over";
-    return SendOutcome::kNotTaken;
-  }
-  return SendOutcome::kSent;
+  if (!impostor) return SendOutcome::kNoDialog;
+  if (detail != nullptr) *detail = "a window titled \"" + caption + "\" answered, but not as a Talvorix dialog";
+  return SendOutcome::kNotTalvorix;
 }
 
 }  // namespace talvorix

@@ -25,7 +25,7 @@ std::optional<ReportFile> OpenWideNamedReport(const std::wstring& path);
 /// same opening (ReadAt), never by opening its name again.
 class ReportFile final : public ByteSource, public RandomAccessBytes {
  public:
-  /// Opens the file at an 8-bit name (on Windows, in the system's code page). nullopt
+  /// Opens the file at an 8-bit name (on Windows in UTF-8, opened by its UTF-16 form). nullopt
   /// when the name holds a NUL, when the file cannot be opened for reading, or when what
   /// was opened is not a regular file (a directory, a pipe, a device). Opening a pipe
   /// never waits for its writer.

@@ -11,6 +11,21 @@ namespace {
 
 /// Others may read, write, rename and delete the file while it is open here.
 constexpr DWORD kShareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
+/// A name may lead to a named pipe (\\.\pipe\..., or a link to one), whose server learns
+/// who connected: it may identify the player, never act as the player. Regular files
+/// ignore this.
+constexpr DWORD kOpenFlags = FILE_FLAG_SEQUENTIAL_SCAN | SECURITY_SQOS_PRESENT | SECURITY_IDENTIFICATION;
+
+/// UTF-8 as UTF-16; empty when it is not well-formed UTF-8.
+std::wstring WideFromUtf8(const std::string& utf8) {
+  if (utf8.empty()) return {};
+  const int size = static_cast<int>(utf8.size());
+  const int length = MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, utf8.data(), size, nullptr, 0);
+  if (length <= 0) return {};
+  std::wstring wide(static_cast<std::size_t>(length), L'\0');
+  if (MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, utf8.data(), size, wide.data(), length) != length) return {};
+  return wide;
+}
 
 /// The size of the file on disk behind `file`; nullopt for a directory, a pipe, a
 /// console or any other device. Decided on the handle, never on the name again.
@@ -37,19 +52,18 @@ HANDLE FromHandleValue(std::intptr_t value) { return reinterpret_cast<HANDLE>(va
 
 }  // namespace
 
+// The programs hold 8-bit paths in UTF-8 on Windows and open them by their UTF-16 form,
+// so that no name is bent to fit the system's code page.
 std::optional<ReportFile> ReportFile::Open(const std::string& path) {
   if (path.find('\0') != std::string::npos) return std::nullopt;  // no file has such a name
-  const HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, kShareAll, nullptr, OPEN_EXISTING,
-                                  FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
-  const std::optional<uint64_t> size = KeepIfRegular(file);
-  if (!size) return std::nullopt;
-  return ReportFile(ToHandleValue(file), *size);
+  const std::wstring wide = WideFromUtf8(path);
+  if (wide.empty()) return std::nullopt;
+  return OpenWideNamedReport(wide);
 }
 
 std::optional<ReportFile> OpenWideNamedReport(const std::wstring& path) {
   if (path.find(L'\0') != std::wstring::npos) return std::nullopt;
-  const HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, kShareAll, nullptr, OPEN_EXISTING,
-                                  FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
+  const HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, kShareAll, nullptr, OPEN_EXISTING, kOpenFlags, nullptr);
   const std::optional<uint64_t> size = KeepIfRegular(file);
   if (!size) return std::nullopt;
   return ReportFile(ToHandleValue(file), *size);

@@ -7,12 +7,17 @@
 #include <shlobj.h>
 
 #include <memory>
+#include <optional>
+#include <span>
 #include <string>
 #include <utility>
 
 #include "dialog/dialog_template.h"
 #include "dialog/handover.h"
+#include "dialog/handover_win32.h"
 #include "dialog/main_dialog.h"
+#include "dialog/wide_text_win32.h"
+#include "dialog/win32/dpi_layout.h"
 #include "dialog/win32/win32_folder_source.h"
 #include "dialog/win32/win32_view.h"
 
@@ -22,20 +27,51 @@ namespace {
 /// The context menu's commands.
 enum MenuCommand : UINT { kOpenCommand = 1, kWatchCommand, kCopyCommand };
 
+/// The path of one hand-over as the logic reads it: copied once out of the shared
+/// block, so that the path answered for is the path loaded, and converted from the code
+/// page to the UTF-8 that the program's 8-bit paths are in.
+class ReceivedPath : public SharedPathBlock {
+ public:
+  void Set(std::string utf8) { path_ = std::move(utf8); }
+  std::optional<std::span<const char>> Bytes() override {
+    return std::span<const char>(path_.c_str(), path_.size() + 1);
+  }
+
+ private:
+  std::string path_;
+};
+
 /// Everything the dialog keeps for the whole run.
 struct App {
   Win32DialogView view;
   Win32FolderSource folders;
   std::unique_ptr<SharedPathBlock> sharedBlock = MakeSharedPathBlock();
+  ReceivedPath received;
   MainDialog dialog;
   HWND window = nullptr;
+  DpiLayout layout;
 
-  explicit App(std::string commandLinePath)
-      : dialog(view, *sharedBlock, std::move(commandLinePath), &folders) {}
+  explicit App(std::string commandLinePath) : dialog(view, received, std::move(commandLinePath), &folders) {}
 };
 
 /// The dialog of this thread, for the keyboard filter, which has no other way to it.
 App* keyboardApp = nullptr;
+
+/// The report path of the command line, in UTF-8: the tail of the UTF-16 command line
+/// (so that no name is bent to fit the code page), taken as CommandLinePath takes it,
+/// except that of several quoted paths (files dropped on the program's icon) the first
+/// is taken.
+std::string CommandLineReport() {
+  const std::optional<std::string> line = NarrowTo(GetCommandLineW(), CP_UTF8);
+  if (!line) return std::string(1, '\0');  // a lone surrogate: a name no file has
+  const std::string_view tail = CommandLineTail(*line);
+  // A file name never holds a quote, so a quote closed before the end ends the first path.
+  if (tail.size() >= 2 && tail.front() == '"') {
+    const std::size_t close = tail.find('"', 1);
+    if (close != std::string_view::npos && close + 1 < tail.size()) return std::string(tail.substr(1, close - 1));
+  }
+  return std::string(CommandLinePath(tail));
+}
 
 bool IsWideFolder(const std::wstring& name) {
   const DWORD attributes = GetFileAttributesW(name.c_str());
@@ -47,8 +83,12 @@ ReportScan WideScan(std::wstring name) {
 }
 
 void OnDropFiles(App* app, HDROP drop) {
+  // Any program may send WM_DROPFILES; a handle that holds no file is no drop of ours
+  // and is neither read nor released.
+  if (DragQueryFileW(drop, 0xFFFFFFFF, nullptr, 0) == 0) return;
   const std::wstring name = FirstDroppedFile(drop);
   DragFinish(drop);
+  if (name.empty()) return;
   // A folder is watched by its UTF-16 name, which the code page need not hold.
   if (const std::string folder = Win32FolderSource::NameOf(name); IsWideFolder(name) && !folder.empty()) {
     app->dialog.OnDropFolder(folder);
@@ -129,11 +169,13 @@ void OnContextMenu(App* app, LPARAM where) {
   OnMenuCommand(app, command);
 }
 
-/// Ctrl+O and Ctrl+C, whichever control has the focus: the dialog's own message loop
-/// passes every message through this filter first.
+/// Ctrl+O and Ctrl+C, whichever of the dialog's controls has the focus: the dialog's own
+/// message loop passes every message through this filter first. The thread's other
+/// windows (the file chooser's name box) keep their own Ctrl+O and Ctrl+C.
 LRESULT CALLBACK KeyboardFilter(int code, WPARAM wp, LPARAM lp) {
   const MSG* message = reinterpret_cast<const MSG*>(lp);
   if (code == MSGF_DIALOGBOX && keyboardApp != nullptr && message != nullptr && message->message == WM_KEYDOWN &&
+      keyboardApp->window != nullptr && GetAncestor(message->hwnd, GA_ROOT) == keyboardApp->window &&
       (GetKeyState(VK_CONTROL) & 0x8000) != 0 && (GetKeyState(VK_MENU) & 0x8000) == 0) {
     if (message->wParam == 'O') {
       OpenReport(keyboardApp);
@@ -158,8 +200,37 @@ void OnCommand(App* app, WPARAM command) {
   }
 }
 
+/// Message 16715: loads the path in the shared block and answers which path it read and
+/// what became of it (dialog/handover_win32.h). An empty block changes nothing.
+LRESULT OnSharedPath(App* app) {
+  const std::optional<std::span<const char>> block = app->sharedBlock->Bytes();
+  if (!block) return HandOverAnswer(HandOverResult::kNoBlock, {});
+  const std::string path(SharedBlockPath(*block));
+  if (path.empty()) return HandOverAnswer(HandOverResult::kEmpty, path);
+  // Bytes that the code page does not define name no file.
+  app->received.Set(Utf8FromCodePage(path).value_or(std::string(1, '\0')));
+  app->dialog.OnSharedPath();
+  HandOverResult result = HandOverResult::kLoaded;
+  if (!app->dialog.watchedFolder().empty()) {
+    result = HandOverResult::kWatched;
+  } else if (app->dialog.table().count() < 0) {
+    result = HandOverResult::kUnreadable;
+  }
+  return HandOverAnswer(result, path);
+}
+
+/// WM_DPICHANGED: the dialog moved to a monitor of another scaling (or the scaling
+/// changed): laid out again for the new DPI where the system suggests.
+void OnDpiChanged(App* app, int dpi, const RECT* suggested) {
+  if (dpi <= 0) return;
+  const POINT topLeft = suggested != nullptr ? POINT{suggested->left, suggested->top} : POINT{0, 0};
+  app->layout.Apply(app->window, dpi, suggested != nullptr ? &topLeft : nullptr);
+}
+
 void OnInitDialog(App* app, HWND dialog) {
   app->window = dialog;
+  // At 96 DPI the dialog manager's layout is the template's own.
+  if (const int dpi = DpiLayout::DpiOf(dialog); dpi != USER_DEFAULT_SCREEN_DPI) app->layout.Apply(dialog, dpi);
   app->view.Attach(dialog);
   app->folders.Attach(dialog);
   // The title bar and the task list show the program's icon, at their own sizes.
@@ -182,10 +253,12 @@ INT_PTR CALLBACK DialogProc(HWND dialog, UINT message, WPARAM wp, LPARAM lp) {
   if (app == nullptr) return FALSE;
   switch (message) {
     case WM_DROPFILES:           OnDropFiles(app, reinterpret_cast<HDROP>(wp)); return TRUE;
-    case kLoadSharedPathMessage: app->dialog.OnSharedPath(); return TRUE;
+    case kLoadSharedPathMessage: SetWindowLongPtrW(dialog, DWLP_MSGRESULT, OnSharedPath(app)); return TRUE;
     case WM_COMMAND:             OnCommand(app, wp); return TRUE;
-    case WM_TIMER:               if (wp == kFolderTimer) app->dialog.OnFolderChanged(); return TRUE;
+    case WM_TIMER:               app->folders.OnTimer(wp, app->dialog); return TRUE;
+    case kFolderEventsMessage:   app->folders.Deliver(app->dialog); return TRUE;
     case WM_CONTEXTMENU:         OnContextMenu(app, lp); return TRUE;
+    case WM_DPICHANGED:          OnDpiChanged(app, HIWORD(wp), reinterpret_cast<const RECT*>(lp)); return TRUE;
     case WM_CLOSE:               app->dialog.OnClose(); return TRUE;
     default:                     return FALSE;
   }
@@ -195,8 +268,7 @@ INT_PTR CALLBACK DialogProc(HWND dialog, UINT message, WPARAM wp, LPARAM lp) {
 }  // namespace talvorix
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
-  const std::string_view tail = talvorix::CommandLineTail(GetCommandLineA());
-  talvorix::App app{std::string(talvorix::CommandLinePath(tail))};
+  talvorix::App app{talvorix::CommandLineReport()};
   talvorix::keyboardApp = &app;
   const HHOOK filter = SetWindowsHookExW(WH_MSGFILTER, talvorix::KeyboardFilter, nullptr, GetCurrentThreadId());
   DialogBoxParamA(instance, MAKEINTRESOURCEA(talvorix::kDialogResource), nullptr, talvorix::DialogProc,

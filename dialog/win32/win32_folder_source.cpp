@@ -1,5 +1,11 @@
 #include "dialog/win32/win32_folder_source.h"
 
+#include <array>
+#include <mutex>
+#include <optional>
+#include <string_view>
+#include <utility>
+
 #include "dialog/folder_listing.h"
 #include "dialog/main_dialog.h"
 #include "dialog/wide_text_win32.h"
@@ -8,19 +14,160 @@
 namespace talvorix {
 namespace {
 
-/// The watched folder is looked at this often; a save settles after a few looks.
+/// Where the folder gives no notifications, it is looked at this often.
 constexpr UINT kLookMilliseconds = 250;
+/// Bytes of notifications the system may gather between two reads; more overflow, and
+/// the folder is then listed whole.
+constexpr DWORD kNotificationBytes = 64 * 1024;
+constexpr DWORD kNotifyFilter = FILE_NOTIFY_CHANGE_FILE_NAME | FILE_NOTIFY_CHANGE_SIZE |
+                                FILE_NOTIFY_CHANGE_LAST_WRITE | FILE_NOTIFY_CHANGE_CREATION;
 
 /// A name kept in UTF-8 as UTF-16; ill-formed UTF-8 is refused, not replaced.
 std::wstring WideName(std::string_view name) { return WideFrom(name, CP_UTF8, MB_ERR_INVALID_CHARS); }
 
 }  // namespace
 
+/// ReadDirectoryChangesW on the folder, on a thread of its own: the names it reports
+/// are queued in `Changes` and the window is told by one posted message per batch.
+class Win32FolderSource::Notifications {
+ public:
+  Notifications(HANDLE folder, HWND window, std::shared_ptr<Changes> changes)
+      : folder_(folder), window_(window), changes_(std::move(changes)) {}
+  Notifications(const Notifications&) = delete;
+  Notifications& operator=(const Notifications&) = delete;
+  ~Notifications() {
+    if (thread_ != nullptr) {
+      SetEvent(stop_);
+      WaitForSingleObject(thread_, INFINITE);
+      CloseHandle(thread_);
+    }
+    if (stop_ != nullptr) CloseHandle(stop_);
+    if (done_ != nullptr) CloseHandle(done_);
+    CloseHandle(folder_);
+  }
+
+  /// Opens the folder for notifications; null where it gives none.
+  static std::unique_ptr<Notifications> Start(const std::wstring& folder, HWND window,
+                                              std::shared_ptr<Changes> changes) {
+    const HANDLE handle = CreateFileW(folder.c_str(), FILE_LIST_DIRECTORY,
+                                      FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                                      FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OVERLAPPED, nullptr);
+    if (handle == INVALID_HANDLE_VALUE) return nullptr;
+    auto notifications = std::make_unique<Notifications>(handle, window, std::move(changes));
+    notifications->stop_ = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    notifications->done_ = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    if (notifications->stop_ == nullptr || notifications->done_ == nullptr) return nullptr;
+    // The first read is asked here, so that a folder without notifications is known at once.
+    if (!notifications->Ask()) return nullptr;
+    notifications->thread_ = CreateThread(
+        nullptr, 0, [](void* self) -> DWORD { return static_cast<Notifications*>(self)->Run(); },
+        notifications.get(), 0, nullptr);
+    if (notifications->thread_ == nullptr) {
+      CancelIoEx(notifications->folder_, &notifications->overlapped_);
+      WaitForSingleObject(notifications->done_, INFINITE);
+      return nullptr;
+    }
+    return notifications;
+  }
+
+ private:
+  bool Ask() {
+    ResetEvent(done_);
+    overlapped_ = {};
+    overlapped_.hEvent = done_;
+    return ReadDirectoryChangesW(folder_, buffer_.data(), static_cast<DWORD>(buffer_.size()), FALSE, kNotifyFilter,
+                                 nullptr, &overlapped_, nullptr) != 0;
+  }
+
+  DWORD Run() {
+    for (;;) {
+      const HANDLE events[2] = {stop_, done_};
+      if (WaitForMultipleObjects(2, events, FALSE, INFINITE) != WAIT_OBJECT_0 + 1) break;
+      DWORD bytes = 0;
+      const bool read = GetOverlappedResult(folder_, &overlapped_, &bytes, FALSE) != 0;
+      // A folder removed or no longer readable ends the notifications; the window then
+      // looks at the whole folder on its timer.
+      const bool asked = read && Ask();
+      Queue(read ? bytes : 0, !asked);
+      if (!asked) return 0;
+    }
+    CancelIoEx(folder_, &overlapped_);
+    WaitForSingleObject(done_, INFINITE);
+    return 0;
+  }
+
+  /// Queues the names of one read (none: the notifications overflowed) and tells the window.
+  void Queue(DWORD bytes, bool ended) {
+    {
+      const std::lock_guard<std::mutex> hold(changes_->lock);
+      if (bytes == 0) changes_->unknown = true;
+      if (ended) changes_->ended = true;
+      for (DWORD at = 0; bytes != 0 && at + sizeof(FILE_NOTIFY_INFORMATION) <= bytes;) {
+        const auto* entry = reinterpret_cast<const FILE_NOTIFY_INFORMATION*>(buffer_.data() + at);
+        const std::wstring_view name(entry->FileName, entry->FileNameLength / sizeof(WCHAR));
+        // A short (8.3) name stands for a long one that only a listing tells.
+        const std::optional<std::string> utf8 = NarrowTo(name, CP_UTF8);
+        if (!utf8 || utf8->empty() || name.find(L'~') != std::wstring_view::npos) {
+          changes_->unknown = true;
+        } else {
+          changes_->names.push_back(*utf8);
+        }
+        if (entry->NextEntryOffset == 0) break;
+        at += entry->NextEntryOffset;
+      }
+    }
+    if (!changes_->posted.exchange(true)) PostMessageW(window_, kFolderEventsMessage, 0, 0);
+  }
+
+  HANDLE folder_;
+  HWND window_;
+  std::shared_ptr<Changes> changes_;
+  HANDLE stop_ = nullptr;
+  HANDLE done_ = nullptr;
+  HANDLE thread_ = nullptr;
+  OVERLAPPED overlapped_{};
+  // FILE_NOTIFY_INFORMATION records are DWORD-aligned.
+  alignas(DWORD) std::array<char, kNotificationBytes> buffer_{};
+};
+
+Win32FolderSource::Win32FolderSource() : changes_(std::make_shared<Changes>()) {}
+
+Win32FolderSource::~Win32FolderSource() = default;
+
+void Win32FolderSource::Deliver(MainDialog& dialog) {
+  std::vector<std::string> names;
+  bool unknown = false;
+  bool ended = false;
+  {
+    const std::lock_guard<std::mutex> hold(changes_->lock);
+    changes_->posted = false;
+    names.swap(changes_->names);
+    unknown = std::exchange(changes_->unknown, false);
+    ended = std::exchange(changes_->ended, false);
+  }
+  if (ended && notifications_ != nullptr) {
+    notifications_.reset();
+    SetTimer(dialog_, kFolderTimer, kLookMilliseconds, nullptr);
+  }
+  if (!names.empty()) dialog.OnFolderFilesChanged(names);
+  if (unknown) dialog.OnFolderChanged();
+}
+
+void Win32FolderSource::OnTimer(UINT_PTR id, MainDialog& dialog) {
+  if (id == kFolderTimer) {
+    dialog.OnFolderChanged();
+  } else if (id == kWakeTimer) {
+    KillTimer(dialog_, kWakeTimer);  // one wait, one call
+    dialog.OnFolderWake();
+  }
+}
+
 std::string Win32FolderSource::NameOf(const std::wstring& folder) { return NarrowTo(folder, CP_UTF8).value_or(""); }
 
 bool Win32FolderSource::IsFolder(const std::string& path) { return IsFolderPath(path); }
 
-std::string Win32FolderSource::FolderName(const std::string& path) { return NameOf(WideFrom(path, CP_ACP)); }
+// 8-bit paths are UTF-8 in this program already.
+std::string Win32FolderSource::FolderName(const std::string& path) { return path; }
 
 std::optional<std::vector<FolderEntry>> Win32FolderSource::List(const std::string& folder) {
   const std::wstring wide = WideName(folder);
@@ -46,16 +193,24 @@ ReportScan Win32FolderSource::Scan(const std::string& folder, const FolderEntry&
 int64_t Win32FolderSource::NowMilliseconds() { return static_cast<int64_t>(GetTickCount64()); }
 
 void Win32FolderSource::Watch(const std::string& folder) {
-  if (folder.empty()) {
-    KillTimer(dialog_, kFolderTimer);
-  } else {
-    SetTimer(dialog_, kFolderTimer, kLookMilliseconds, nullptr);
+  notifications_.reset();  // the old folder's thread has ended here
+  KillTimer(dialog_, kFolderTimer);
+  KillTimer(dialog_, kWakeTimer);
+  {
+    const std::lock_guard<std::mutex> hold(changes_->lock);
+    changes_->names.clear();
+    changes_->unknown = false;
+    changes_->ended = false;
   }
+  if (folder.empty()) return;
+  notifications_ = Notifications::Start(WideName(folder), dialog_, changes_);
+  if (notifications_ == nullptr) SetTimer(dialog_, kFolderTimer, kLookMilliseconds, nullptr);
 }
 
-// The timer looks every 250 ms while a folder is watched, so no wait needs a timer of
-// its own.
-void Win32FolderSource::WakeIn(int64_t) {}
+void Win32FolderSource::WakeIn(int64_t milliseconds) {
+  const int64_t wait = milliseconds < 1 ? 1 : (milliseconds > USER_TIMER_MAXIMUM ? USER_TIMER_MAXIMUM : milliseconds);
+  SetTimer(dialog_, kWakeTimer, static_cast<UINT>(wait), nullptr);
+}
 
 std::string Win32FolderSource::DisplayName(const std::string& folder) {
   // The hint shows Windows-1250; a letter it lacks shows as '?'.

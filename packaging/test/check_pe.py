@@ -6,7 +6,10 @@ Usage: check_pe.py VERSION PROGRAM.exe...
 Each program must be a 64-bit x86 program that imports DLLs of Windows itself only
 (no C++ or compiler runtime DLL next to it), and carry an icon and a version record
 whose FileVersion and ProductVersion are VERSION and whose OriginalFilename is the
-program's own file name. Prints one line per program; exits 1 when any check fails.
+program's own file name, and an application manifest (RT_MANIFEST 1) that asks for no
+elevation, declares per-monitor v2 DPI awareness with the system-wide fallback and
+Windows 7 to 11, keeps the system's code page, and for the GUI program asks for
+Common Controls 6. Prints one line per program; exits 1 when any check fails.
 """
 
 import os
@@ -15,7 +18,10 @@ import sys
 
 MACHINE_AMD64 = 0x8664
 PE32_PLUS = 0x20B
-RT_ICON, RT_GROUP_ICON, RT_VERSION = 3, 14, 16
+RT_ICON, RT_GROUP_ICON, RT_VERSION, RT_MANIFEST = 3, 14, 16, 24
+# The supportedOS ids of Windows 7, 8, 8.1 and 10/11.
+SUPPORTED_OS = ("35138b9a-5d96-4fbd-8e2d-a2440225f93a", "4a2f28e3-53b9-4441-ba9c-d69d4a4a6e38",
+                "1f676c76-80e1-4239-95bb-83d0f6d0da78", "8e0f7a12-bfb3-4fe8-b9a5-48fd50a15a9a")
 SUBSYSTEMS = {2: "gui", 3: "console"}
 
 # DLLs that every Windows installation has in System32.
@@ -134,6 +140,37 @@ def version_strings(block, at=0, out=None):
     return out
 
 
+def manifest_problems(manifests, gui):
+    """What the program's manifest lacks."""
+    if len(manifests) != 1:
+        return ["%d application manifests, not 1" % len(manifests)]
+    import xml.etree.ElementTree as ElementTree
+    try:
+        root = ElementTree.fromstring(manifests[0])
+    except ElementTree.ParseError as error:
+        return ["the manifest is not XML: %s" % error]
+    def values(tag):
+        return [(e.text or "").strip() for e in root.iter() if e.tag.rsplit("}", 1)[-1] == tag]
+    def attributes(tag, name):
+        return [e.get(name) for e in root.iter() if e.tag.rsplit("}", 1)[-1] == tag]
+    problems = []
+    if values("dpiAwareness")[:1] != ["PerMonitorV2, PerMonitor"]:
+        problems.append("manifest: dpiAwareness is %r, not PerMonitorV2" % values("dpiAwareness"))
+    if values("dpiAware")[:1] != ["true/pm"]:
+        problems.append("manifest: no dpiAware fallback (true/pm)")
+    if attributes("requestedExecutionLevel", "level") != ["asInvoker"]:
+        problems.append("manifest: the execution level is not asInvoker")
+    ids = [i.strip("{}").lower() for i in attributes("supportedOS", "Id")]
+    if sorted(ids) != sorted(SUPPORTED_OS):
+        problems.append("manifest: supportedOS %s, not Windows 7 to 11" % ids)
+    if values("activeCodePage"):
+        problems.append("manifest: sets the active code page")
+    controls = [n for n in attributes("assemblyIdentity", "name") if n == "Microsoft.Windows.Common-Controls"]
+    if gui and not controls:
+        problems.append("manifest: no Common Controls 6")
+    return problems
+
+
 def check(path, version):
     """The problems found in one program, and a one-line summary."""
     name = os.path.basename(path)
@@ -160,6 +197,7 @@ def check(path, version):
     for key, want in expected:
         if strings.get(key) != want:
             problems.append("version record: %s is %r, not %r" % (key, strings.get(key), want))
+    problems += manifest_problems(resources.get(RT_MANIFEST, []), pe.subsystem == 2)
     summary = "%s: %s, imports %s; icon %s; version %s; %s" % (
         name, SUBSYSTEMS.get(pe.subsystem, "subsystem %d" % pe.subsystem), " ".join(dlls),
         "yes" if resources.get(RT_GROUP_ICON) else "no", strings.get("FileVersion"),

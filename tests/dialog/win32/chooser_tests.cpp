@@ -4,6 +4,7 @@
 
 #include <cstring>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "dialog/dialog_template.h"
@@ -167,6 +168,27 @@ HWND FileNameControl(HWND chooser) {
   return nullptr;
 }
 
+/// The edit control in which the file chooser takes the typed name (inside its combo box).
+HWND NameEdit(HWND chooser) {
+  const HWND name = FileNameControl(chooser);
+  if (name == nullptr) return nullptr;
+  wchar_t className[16] = {};
+  GetClassNameW(name, className, 16);
+  if (_wcsicmp(className, L"Edit") == 0) return name;
+  HWND found = nullptr;
+  EnumChildWindows(
+      name,
+      [](HWND child, LPARAM lp) -> BOOL {
+        wchar_t childClass[16] = {};
+        GetClassNameW(child, childClass, 16);
+        if (_wcsicmp(childClass, L"Edit") != 0) return TRUE;
+        *reinterpret_cast<HWND*>(lp) = child;
+        return FALSE;
+      },
+      reinterpret_cast<LPARAM>(&found));
+  return found;
+}
+
 /// Presses a button of a chooser. Posted: the chooser's owner goes on working before
 /// the driver looks again, so a sent click would return only once the report was read.
 void PressChooserButton(HWND chooser, int id) {
@@ -294,6 +316,76 @@ void CtrlOOpensTheChosenReport() {
     Sync(dialog);
     ExpectShown(c.name, c.want, dialog);
   }
+}
+
+// Ctrl+C and Ctrl+O belong to the dialog only: in the file chooser's name box they copy
+// the selected text and open nothing.
+void KeysInTheChooserBelongToIt() {
+  Dialog dialog(Example("fordulo-112.html"));
+  if (!dialog.ok()) return;
+  PressWithCtrl(dialog, 'O');
+  const HWND chooser = WaitForChooser(dialog, "file chooser");
+  if (chooser == nullptr) return;
+  const HWND edit = NameEdit(chooser);
+  if (edit == nullptr) {
+    Fail("the chooser's name box has no edit control");
+    PressChooserButton(chooser, IDCANCEL);
+    WaitUntilClosed(chooser, "the file chooser");
+    return;
+  }
+  const std::wstring typed = L"kijelölt-szöveg.html";
+  SendMessageW(edit, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(typed.c_str()));
+  SetClipboardText(L"before");
+  SetForegroundWindow(chooser);
+  for (DWORD waited = 0; GetForegroundWindow() != chooser && waited < kWindowTimeoutMs; waited += kPollMs) Sleep(kPollMs);
+  // The name box has the focus in a new chooser; everything in it is selected.
+  SendMessageW(edit, EM_SETSEL, 0, -1);
+  INPUT keys[4] = {};
+  for (INPUT& k : keys) k.type = INPUT_KEYBOARD;
+  keys[0].ki.wVk = VK_CONTROL;
+  keys[1].ki.wVk = 'C';
+  keys[2].ki.wVk = 'C';
+  keys[2].ki.dwFlags = KEYEVENTF_KEYUP;
+  keys[3].ki.wVk = VK_CONTROL;
+  keys[3].ki.dwFlags = KEYEVENTF_KEYUP;
+  SendInput(4, keys, sizeof(INPUT));
+  std::string copied;
+  for (DWORD waited = 0; waited < kWindowTimeoutMs; waited += kPollMs) {
+    copied = ClipboardText();
+    if (copied != "before") break;
+    Sleep(kPollMs);
+  }
+  ExpectEq("Ctrl+C in the chooser's name box copies the selection", Utf8(typed), copied);
+  keys[1].ki.wVk = 'O';
+  keys[2].ki.wVk = 'O';
+  SendInput(4, keys, sizeof(INPUT));
+  Sleep(1000);
+  std::pair<DWORD, int> count{GetProcessId(dialog.process()), 0};
+  EnumWindows(
+      [](HWND window, LPARAM lp) -> BOOL {
+        auto* c = reinterpret_cast<std::pair<DWORD, int>*>(lp);
+        DWORD owner = 0;
+        GetWindowThreadProcessId(window, &owner);
+        wchar_t className[16] = {};
+        GetClassNameW(window, className, 16);
+        wchar_t title[64] = {};
+        GetWindowTextW(window, title, 64);
+        if (owner == c->first && IsWindowVisible(window) && std::wcscmp(className, L"#32770") == 0 &&
+            std::wcscmp(title, L"Talvorix v0.93") != 0)
+          ++c->second;
+        return TRUE;
+      },
+      reinterpret_cast<LPARAM>(&count));
+  ExpectEq("choosers open after Ctrl+O in the chooser", "1", std::to_string(count.second));
+  PressChooserButton(chooser, IDCANCEL);
+  WaitUntilClosed(chooser, "the file chooser");
+  // A second chooser, had one opened, is closed too.
+  if (const HWND nested = FindProcessWindow(dialog, L"#32770")) {
+    PressChooserButton(nested, IDCANCEL);
+    WaitUntilClosed(nested, "the nested file chooser");
+  }
+  Sync(dialog);
+  ExpectShown("the dialog after the chooser", Record("fordulo-112.html", 1), dialog);
 }
 
 void ContextMenuOffersOpenWatchAndCopy() {

@@ -18,8 +18,10 @@
 #include "dialog/dialog_template.h"
 #include "tests/dialog/win32/chooser_tests.h"
 #include "tests/dialog/win32/e2e_support.h"
+#include "tests/dialog/win32/dpi_tests.h"
 #include "tests/dialog/win32/folder_watch_tests.h"
 #include "tests/dialog/win32/handover_tests.h"
+#include "tests/dialog/win32/hostile_tests.h"
 
 namespace talvorix::e2e {
 namespace {
@@ -113,6 +115,8 @@ void CommandLinePaths() {
       {"an empty folder", L"\"" + emptyFolder + L"\"", {"", "Még nincs forduló ebben a mappában", " Feladvány ", ""}},
       {"a quoted path with blanks", L"\"" + blank + L"\"", Record("fordulo-113.html", 1)},
       {"blanks before the path", L"   " + Example("fordulo-114.html"), Record("fordulo-114.html", 1)},
+      // Two files dropped on the program's icon: the first is taken.
+      {"two quoted files", L"\"" + blank + L"\" \"" + Example("fordulo-112.html") + L"\"", Record("fordulo-113.html", 1)},
   };
   for (const Case& c : cases) {
     Dialog dialog(c.arguments);
@@ -257,10 +261,17 @@ int wmain(int argc, wchar_t** argv) {
       {"WatchesAFolder", WatchesAFolder},
       {"WatchesFoldersNamedOutsideTheCodePage", WatchesFoldersNamedOutsideTheCodePage},
       {"PlaceholdersAndFutureDates", PlaceholdersAndFutureDates},
+      {"WatchesABigFolderWithoutRescans", WatchesABigFolderWithoutRescans},
       {"CopyPutsTheAnswerOnTheClipboard", CopyPutsTheAnswerOnTheClipboard},
       {"CtrlOOpensTheChosenReport", CtrlOOpensTheChosenReport},
+      {"KeysInTheChooserBelongToIt", KeysInTheChooserBelongToIt},
       {"ContextMenuOffersOpenWatchAndCopy", ContextMenuOffersOpenWatchAndCopy},
       {"BrowserSavedPagesShowTheOriginal", BrowserSavedPagesShowTheOriginal},
+      {"BestFitNamesAreRefused", BestFitNamesAreRefused},
+      {"HandOverTellsTheTruth", HandOverTellsTheTruth},
+      {"StrayMessagesChangeNothing", StrayMessagesChangeNothing},
+      {"CliPathsAndOutput", CliPathsAndOutput},
+      {"DialogFollowsTheDisplayScaling", DialogFollowsTheDisplayScaling},
   };
   std::vector<std::string> chosen;
   for (int i = 5; i < argc; ++i) chosen.push_back(Utf8(argv[i]));

@@ -140,6 +140,102 @@ long RunToEnd(const std::wstring& exe, const std::wstring& arguments) {
   return static_cast<long>(code);
 }
 
+long RunCaptured(const std::wstring& exe, const std::wstring& arguments, std::string* output, DWORD timeoutMs) {
+  output->clear();
+  static int runs = 0;
+  const std::wstring capture = Join(g_scratch, L"captured-" + std::to_wstring(++runs) + L".txt");
+  SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
+  const HANDLE file = CreateFileW(capture.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                  &inherit, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file == INVALID_HANDLE_VALUE) {
+    Fail("cannot make " + Utf8(capture));
+    return -1;
+  }
+  std::wstring commandLine = L"\"" + exe + L"\"";
+  if (!arguments.empty()) commandLine += L" " + arguments;
+  STARTUPINFOW startup{};
+  startup.cb = sizeof startup;
+  startup.dwFlags = STARTF_USESTDHANDLES;
+  startup.hStdInput = nullptr;
+  startup.hStdOutput = file;
+  startup.hStdError = file;
+  PROCESS_INFORMATION process{};
+  bool started = false;
+  for (int attempt = 0; attempt < 5 && !started; ++attempt) {
+    started = CreateProcessW(exe.c_str(), commandLine.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr, &startup,
+                             &process) != 0;
+    if (!started) Sleep(100);
+  }
+  if (!started) {
+    CloseHandle(file);
+    Fail("cannot start " + Utf8(exe));
+    return -1;
+  }
+  CloseHandle(process.hThread);
+  const ULONGLONG until = GetTickCount64() + timeoutMs;
+  for (;;) {
+    const ULONGLONG now = GetTickCount64();
+    const DWORD left = now >= until ? 0 : static_cast<DWORD>(until - now);
+    const DWORD woke = MsgWaitForMultipleObjects(1, &process.hProcess, FALSE, left, QS_ALLINPUT);
+    if (woke != WAIT_OBJECT_0 + 1) break;
+    MSG message;
+    while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&message);
+  }
+  long code = -1;
+  DWORD exitCode = 0;
+  if (WaitForSingleObject(process.hProcess, 0) != WAIT_OBJECT_0) {
+    TerminateProcess(process.hProcess, 99);
+    Fail("did not end: " + Utf8(exe) + " " + Utf8(arguments));
+  } else if (GetExitCodeProcess(process.hProcess, &exitCode)) {
+    code = static_cast<long>(exitCode);
+  }
+  CloseHandle(process.hProcess);
+  LARGE_INTEGER size{};
+  GetFileSizeEx(file, &size);
+  output->resize(static_cast<std::size_t>(size.QuadPart));
+  SetFilePointer(file, 0, nullptr, FILE_BEGIN);
+  DWORD got = 0;
+  if (!output->empty()) ReadFile(file, output->data(), static_cast<DWORD>(output->size()), &got, nullptr);
+  output->resize(got);
+  CloseHandle(file);
+  return code;
+}
+
+std::optional<DialogStateProbe> ReadDialogState(const Dialog& dialog) {
+  const HANDLE mapping = CreateFileMappingA(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0, sizeof(DialogStateProbe),
+                                            kStateProbeName);
+  auto* probe = mapping == nullptr ? nullptr
+                                   : static_cast<DialogStateProbe*>(MapViewOfFile(mapping, FILE_MAP_ALL_ACCESS, 0, 0,
+                                                                          sizeof(DialogStateProbe)));
+  wchar_t self[MAX_PATH] = {};
+  const DWORD length = GetModuleFileNameW(nullptr, self, MAX_PATH);
+  std::wstring dll(self, length < MAX_PATH ? length : 0);
+  dll = dll.substr(0, dll.find_last_of(L'\\') + 1) + L"talvorix-e2e-hook.dll";
+  const HMODULE module = LoadLibraryW(dll.c_str());
+  // void (*)() stands for any function type between the two casts.
+  const auto proc = module == nullptr ? nullptr
+                                      : reinterpret_cast<HOOKPROC>(reinterpret_cast<void (*)()>(
+                                            GetProcAddress(module, "ReadStateOnRequest")));
+  const DWORD thread = GetWindowThreadProcessId(dialog.window(), nullptr);
+  const HHOOK hook = proc != nullptr && thread != 0 ? SetWindowsHookExW(WH_CALLWNDPROC, proc, module, thread) : nullptr;
+  std::optional<DialogStateProbe> read;
+  if (probe != nullptr && hook != nullptr) {
+    std::memset(probe, 0, sizeof(DialogStateProbe));
+    DWORD_PTR result = 0;
+    SendMessageTimeoutW(dialog.window(), RegisterWindowMessageW(kReadStateMessage), 0, 0, SMTO_NORMAL, kStartTimeoutMs,
+                        &result);
+    if (probe->done == 1) read = *probe;
+  }
+  if (!read) Fail("cannot read the dialog's state through the hook");
+  if (hook != nullptr) UnhookWindowsHookEx(hook);
+  if (module != nullptr) FreeLibrary(module);
+  if (probe != nullptr) UnmapViewOfFile(probe);
+  if (mapping != nullptr) CloseHandle(mapping);
+  return read;
+}
+
+std::wstring CliProgram() { return g_send.substr(0, g_send.find_last_of(L'\\') + 1) + L"talvorix-cli.exe"; }
+
 Dialog::Dialog(const std::wstring& arguments) {
   process_ = Launch(g_talvorix, arguments);
   if (process_ == nullptr) return;

@@ -8,6 +8,9 @@
 #include <string_view>
 #include <vector>
 
+#include <optional>
+
+#include "tests/dialog/win32/dialog_state_probe.h"
 #include "tests/dialog/win32/expected_records.h"
 
 namespace talvorix::e2e {
@@ -45,6 +48,18 @@ const ExpectedReport& Report(std::string_view file);
 HANDLE Launch(const std::wstring& exe, const std::wstring& arguments);
 /// Runs a program to its end and returns its exit code (or -1).
 long RunToEnd(const std::wstring& exe, const std::wstring& arguments);
+/// Runs a program to its end with its standard output and error in `*output` (bytes as
+/// written); returns its exit code (or -1). Serves this thread's windows meanwhile, so
+/// that a program may send messages to a window the driver made.
+long RunCaptured(const std::wstring& exe, const std::wstring& arguments, std::string* output,
+                 DWORD timeoutMs = kStartTimeoutMs);
+/// talvorix-cli.exe, next to talvorix-send.exe.
+std::wstring CliProgram();
+
+class Dialog;
+/// What the test hook reads on the dialog's thread (DPI, client size, the process's CPU
+/// time); nullopt (and a failure) when it could not.
+std::optional<DialogStateProbe> ReadDialogState(const Dialog& dialog);
 
 /// One running talvorix.exe and its dialog; closing it checks the exit code.
 class Dialog {

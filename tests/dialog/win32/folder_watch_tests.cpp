@@ -2,6 +2,10 @@
 
 #include <windows.h>
 
+#include <algorithm>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
 #include <string>
 #include <vector>
 
@@ -28,7 +32,60 @@ std::string ReadExample(const char* name) {
   return bytes;
 }
 
+/// The CPU seconds the dialog's process has used, as it tells them itself.
+double CpuSeconds(const Dialog& dialog) {
+  const std::optional<DialogStateProbe> state = ReadDialogState(dialog);
+  return state ? static_cast<double>(state->cpuTime) / 1e7 : 0;
+}
+
+double Milliseconds(ULONGLONG from) { return static_cast<double>(GetTickCount64() - from); }
+
 }  // namespace
+
+void WatchesABigFolderWithoutRescans() {
+  // Goals: idle under 1 % of a core, answers within 50 ms, a save shown within 1 s. The
+  // limits checked leave room for a loaded machine; the figures are printed.
+  constexpr double kIdleLimitPercent = 2.0;
+  constexpr double kAnswerLimitMs = 50.0;
+  constexpr double kShownLimitMs = 1000.0;
+  const char* wanted = std::getenv("TALVORIX_BIG_FOLDER_FILES");
+  const int others = wanted != nullptr && std::atoi(wanted) > 0 ? std::atoi(wanted) : 20000;
+  const std::wstring folder = FreshFolder(L"big-" + std::to_wstring(others));
+  for (int i = 0; i < others; ++i) {
+    const HANDLE file = CreateFileW(Join(folder, L"kep-" + std::to_wstring(i) + L".jpg").c_str(), GENERIC_WRITE, 0,
+                                    nullptr, CREATE_ALWAYS, 0, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return Fail("cannot make the other files");
+    CloseHandle(file);
+  }
+  Save("fordulo-113.html", folder, L"regi.html");
+
+  Dialog dialog(L"\"" + folder + L"\"");
+  if (!dialog.ok()) return;
+  ExpectTrue("the report already there shows", WaitForCounter(dialog, "1/3", 10000));
+  Sleep(1000);
+  const double before = CpuSeconds(dialog);
+  const ULONGLONG start = GetTickCount64();
+  Sleep(5000);
+  const double idle = 100.0 * (CpuSeconds(dialog) - before) / (Milliseconds(start) / 1000.0);
+  double slowest = 0;
+  for (int i = 0; i < 20; ++i) {
+    const ULONGLONG sent = GetTickCount64();
+    DWORD_PTR result = 0;
+    SendMessageTimeoutW(dialog.window(), WM_NULL, 0, 0, SMTO_NORMAL, kStartTimeoutMs, &result);
+    slowest = std::max(slowest, Milliseconds(sent));
+    Sleep(20);
+  }
+  const ULONGLONG saved = GetTickCount64();
+  Save("fordulo-112.html", folder, L"uj.html");
+  const bool shown = WaitForCounter(dialog, "1/4", 10000);
+  const double shownAfter = Milliseconds(saved);
+  std::printf("     %d other files: idle %.2f %% of a core, slowest of 20 answers %.0f ms, a new save shown after %.0f ms\n",
+              others, idle, slowest, shownAfter);
+  ExpectTrue("idle CPU " + std::to_string(idle) + " % is under 2 %", idle < kIdleLimitPercent);
+  ExpectTrue("answers within 50 ms, slowest " + std::to_string(slowest), slowest <= kAnswerLimitMs);
+  ExpectTrue("a new save shown within 1 s, after " + std::to_string(shownAfter) + " ms",
+             shown && shownAfter <= kShownLimitMs);
+}
 
 void WatchesAFolder() {
   const std::wstring folder = FreshFolder(L"letoltesek");

@@ -11,6 +11,7 @@
 
 #include "dialog/dialog_template.h"
 #include "dialog/handover.h"
+#include "tests/dialog/win32/dialog_state_probe.h"
 #include "tests/dialog/win32/load_log.h"
 #include "tests/dialog/win32/menu_probe.h"
 
@@ -92,6 +93,65 @@ extern "C" __declspec(dllexport) LRESULT CALLBACK ReadMenuOnRequest(int code, WP
       for (int i = 0; i < count && static_cast<std::size_t>(i) < kMenuProbeItems; ++i)
         GetMenuStringW(menu, static_cast<UINT>(i), probe->texts[i], static_cast<int>(kMenuProbeChars), MF_BYPOSITION);
       InterlockedExchange(&probe->items, count);
+      UnmapViewOfFile(view);
+    }
+    if (mapping != nullptr) CloseHandle(mapping);
+  }
+  return CallNextHookEx(nullptr, code, wp, lp);
+}
+
+/// WH_CALLWNDPROC: the driver asks, through a message to the dialog, how the dialog's
+/// thread sees the display's DPI, and the CPU time the process has used. Asked through the system's own exports, which older
+/// systems lack.
+extern "C" __declspec(dllexport) LRESULT CALLBACK ReadStateOnRequest(int code, WPARAM wp, LPARAM lp) {
+  using talvorix::e2e::DialogStateProbe;
+  static const UINT request = RegisterWindowMessageW(talvorix::e2e::kReadStateMessage);
+  const auto* call = reinterpret_cast<const CWPSTRUCT*>(lp);
+  if (code == HC_ACTION && request != 0 && call->message == request) {
+    const HANDLE mapping = OpenFileMappingA(FILE_MAP_ALL_ACCESS, FALSE, talvorix::e2e::kStateProbeName);
+    void* view = mapping == nullptr ? nullptr : MapViewOfFile(mapping, FILE_MAP_ALL_ACCESS, 0, 0, sizeof(DialogStateProbe));
+    if (view != nullptr) {
+      auto* probe = static_cast<DialogStateProbe*>(view);
+      const HMODULE user = GetModuleHandleW(L"user32.dll");
+      using GetContext = HANDLE(WINAPI*)();
+      using ContextsEqual = BOOL(WINAPI*)(HANDLE, HANDLE);
+      using AwarenessOf = int(WINAPI*)(HANDLE);
+      using DpiOf = UINT(WINAPI*)(HWND);
+      // void (*)() stands for any function type between the two casts.
+      const auto get = reinterpret_cast<GetContext>(
+          reinterpret_cast<void (*)()>(GetProcAddress(user, "GetThreadDpiAwarenessContext")));
+      const auto equal = reinterpret_cast<ContextsEqual>(
+          reinterpret_cast<void (*)()>(GetProcAddress(user, "AreDpiAwarenessContextsEqual")));
+      const auto awareness = reinterpret_cast<AwarenessOf>(
+          reinterpret_cast<void (*)()>(GetProcAddress(user, "GetAwarenessFromDpiAwarenessContext")));
+      const auto dpi =
+          reinterpret_cast<DpiOf>(reinterpret_cast<void (*)()>(GetProcAddress(user, "GetDpiForWindow")));
+      if (get != nullptr && equal != nullptr && awareness != nullptr) {
+        const HANDLE context = get();
+        probe->awareness = awareness(context);
+        // DPI_AWARENESS_CONTEXT_PER_MONITOR_AWARE_V2
+        probe->perMonitorV2 = equal(context, reinterpret_cast<HANDLE>(static_cast<INT_PTR>(-4))) ? 1 : 0;
+      }
+      if (dpi != nullptr) probe->dpi = static_cast<LONG>(dpi(call->hwnd));
+      SIZE_T written = 0;
+      if (!QueryActCtxSettingsW(0, nullptr, L"http://schemas.microsoft.com/SMI/2016/WindowsSettings", L"dpiAwareness",
+                                probe->dpiAwarenessSetting, 63, &written))
+        probe->dpiAwarenessSetting[0] = L'\0';
+      RECT client{};
+      GetClientRect(call->hwnd, &client);
+      FILETIME created{};
+      FILETIME ended{};
+      FILETIME kernel{};
+      FILETIME userTime{};
+      if (GetProcessTimes(GetCurrentProcess(), &created, &ended, &kernel, &userTime)) {
+        const auto ticks = [](const FILETIME& t) {
+          return static_cast<LONG64>((static_cast<ULONGLONG>(t.dwHighDateTime) << 32) | t.dwLowDateTime);
+        };
+        probe->cpuTime = ticks(kernel) + ticks(userTime);
+      }
+      probe->width = client.right - client.left;
+      probe->height = client.bottom - client.top;
+      InterlockedExchange(&probe->done, 1);
       UnmapViewOfFile(view);
     }
     if (mapping != nullptr) CloseHandle(mapping);
