@@ -1,0 +1,128 @@
+// The popup of the toolbar button: reads the tab's report (its original bytes where the
+// same address can be read again, else its DOM), shows its riddles as the dialog does,
+// and turns the panel on or off for the tab's site.
+'use strict';
+
+(function () {
+  const api = globalThis.browser || globalThis.chrome;
+  const extension = globalThis.TalvorixExtension;
+  const message = (name) => api.i18n.getMessage(name);
+  const byId = (id) => document.getElementById(id);
+
+  globalThis.TalvorixView.translate(document, message);
+  const browser = new globalThis.TalvorixPage.ResultBrowser();
+  const view = new globalThis.TalvorixView.ResultView(document, browser);
+  view.render(browser.screen);
+  const engineReady = globalThis.TalvorixEngine.createEngine(globalThis.TalvorixEngineModule);
+
+  /// The tab this popup is for: the active tab of its window, or ?tab=ID (the popup
+  /// opened as a page of its own).
+  async function targetTab() {
+    const asked = Number(new URLSearchParams(location.search).get('tab'));
+    if (Number.isInteger(asked) && asked > 0) return api.tabs.get(asked);
+    const [tab] = await api.tabs.query({ active: true, currentWindow: true });
+    return tab;
+  }
+
+  /// Whether the extension may read file:// pages (the player allows it per extension).
+  async function fileAccessAllowed() {
+    try {
+      return await api.extension.isAllowedFileSchemeAccess();
+    } catch {
+      return false;
+    }
+  }
+
+  /// Reads the tab's report inside the tab; null when the browser refuses the tab.
+  async function readTab(tab) {
+    try {
+      await api.scripting.executeScript({ target: { tabId: tab.id }, files: ['extension_logic.js'] });
+      const [result] = await api.scripting.executeScript({
+        target: { tabId: tab.id },
+        func: () => globalThis.TalvorixExtension.readThisPageForPopup(),
+      });
+      return result && result.result ? result.result : null;
+    } catch {
+      return null;
+    }
+  }
+
+  async function showTab(tab) {
+    const engine = await engineReady;
+    const url = tab.url || '';
+    if (extension.rereadKind(url) === 'file' && !(await fileAccessAllowed())) {
+      engine.scanUnreadable();
+      view.load(engine);
+      view.setHint(message('fileAccess'));
+      return;
+    }
+    const read = await readTab(tab);
+    if (read === null || read.data === null) {
+      engine.scanUnreadable();
+      view.setHint(message('unreadablePage'));
+    } else {
+      engine.scan(extension.fromBase64(read.data));
+      view.setHint(message(read.source === 'original' ? 'readOriginal' : 'readDom'));
+    }
+    view.load(engine);
+  }
+
+  async function showSite(tab) {
+    const url = tab.url || '';
+    const pattern = extension.sitePattern(url);
+    let state = 'none';
+    if (pattern !== null) {
+      const granted = (await api.permissions.getAll()).origins || [];
+      const stored = await api.storage.local.get(extension.kWantedKey);
+      state = extension.siteState(url, granted, stored[extension.kWantedKey] || []);
+    }
+    byId('siteOn').hidden = state !== 'off';
+    byId('siteOff').hidden = state !== 'on';
+    document.body.dataset.site = state;
+    return pattern;
+  }
+
+  async function start() {
+    const tab = await targetTab();
+    if (!tab) return;
+    const pattern = await showSite(tab);
+    byId('siteOn').addEventListener('click', async () => {
+      // What is wanted is written before the browser asks the player: the popup may
+      // close while the browser's question is open, and the background then finishes.
+      await extension.setWanted(api, pattern, true);
+      let granted = false;
+      try {
+        granted = await api.permissions.request({ origins: [pattern] });
+      } catch {
+        granted = false;
+      }
+      if (!granted) await extension.setWanted(api, pattern, false);
+      await extension.syncSites(api);
+      await showSite(tab);
+    });
+    byId('siteOff').addEventListener('click', async () => {
+      await extension.setWanted(api, pattern, false);
+      await extension.syncSites(api);
+      await api.permissions.remove({ origins: [pattern] }).catch(() => false);
+      await showSite(tab);
+    });
+    await showTab(tab);
+    document.body.dataset.ready = 'true';
+  }
+
+  document.addEventListener('keydown', (event) => {
+    const command = event.ctrlKey || event.metaKey;
+    if (command && !event.altKey && (event.key === 'c' || event.key === 'C')) {
+      const selection = window.getSelection();
+      if (selection && !selection.isCollapsed) return;
+      event.preventDefault();
+      view.copy();
+    } else if (!command && !event.altKey && !event.shiftKey && event.key === 'ArrowLeft') {
+      view.render(browser.previous());
+    } else if (!command && !event.altKey && !event.shiftKey && event.key === 'ArrowRight') {
+      view.render(browser.next());
+    }
+  });
+
+  start();
+})();
