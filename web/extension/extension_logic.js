@@ -78,6 +78,14 @@
     };
   }
 
+  /// The message for a tab whose report could not be read at all: how to allow file
+  /// access where the tab is, or may be, a file (the browser hides a file's address
+  /// from an extension that may not read files), else that the browser refuses the tab.
+  function unreadableMessage(url, fileAccess) {
+    if (fileAccess) return 'unreadablePage';
+    return url === '' || rereadKind(url) === 'file' ? 'fileAccess' : 'unreadablePage';
+  }
+
   /// Whether a page whose report gave `count` (-1, 0 or n) gets the panel: only one
   /// that holds riddles. Pages without any get nothing at all.
   function showsPanel(count) {
@@ -113,23 +121,11 @@
     return at < 0 ? url : url.slice(0, at);
   }
 
-  /// Inside a page: the page's bytes again. http(s): a GET of the same address, from the
-  /// browser's cache where it still holds the page; a failed status counts as failure.
-  /// file: the file itself (allowed only where the player let the extension read files).
-  async function fetchPageBytes(url, kind) {
-    if (kind === 'file') {
-      return new Promise((resolve, reject) => {
-        const request = new XMLHttpRequest();
-        request.open('GET', withoutFragment(url));
-        request.responseType = 'arraybuffer';
-        request.onload = () =>
-          request.response && (request.status === 0 || request.status === 200)
-            ? resolve(new Uint8Array(request.response))
-            : reject(new Error('unreadable'));
-        request.onerror = () => reject(new Error('unreadable'));
-        request.send();
-      });
-    }
+  /// The page's bytes again (response.arrayBuffer(): the bytes as sent, undecoded).
+  /// http(s), inside the page: a GET of the same address, from the browser's cache
+  /// where it still holds the page. file:, in the popup: the file itself (allowed only
+  /// where the player let the extension read files). A failed status is a failure.
+  async function fetchPageBytes(url) {
     const response = await fetch(withoutFragment(url), { cache: 'force-cache', credentials: 'include' });
     if (!response.ok) throw new Error(`status ${response.status}`);
     return new Uint8Array(await response.arrayBuffer());
@@ -143,6 +139,22 @@
   /// Inside a page: its report read as readReport does.
   function readThisPage() {
     return readReport(location.href, { fetchBytes: fetchPageBytes, domBytes: documentBytes });
+  }
+
+  /// The engine's module factory without its first try at fetching its own inlined
+  /// data: URL, which the extension's CSP refuses (and the browser logs as an error)
+  /// before the module decodes those bytes itself. fetch is hidden only while the
+  /// module starts, which it does synchronously.
+  function inlineOnly(moduleFactory) {
+    return (options) => {
+      const fetch = globalThis.fetch;
+      globalThis.fetch = undefined;
+      try {
+        return moduleFactory(options);
+      } finally {
+        globalThis.fetch = fetch;
+      }
+    };
   }
 
   /// Bytes as base64 (what crosses from a tab to the popup), and back.
@@ -160,10 +172,11 @@
     return bytes;
   }
 
-  /// Inside a page, for the popup: { data (base64 or null), source }.
-  async function readThisPageForPopup() {
-    const read = await readThisPage();
-    return { data: read.bytes === null ? null : toBase64(read.bytes), source: read.source };
+  /// Inside a page, for the popup: its bytes again ('again') or its DOM ('dom'), as
+  /// base64; fails as the reading fails.
+  async function pageBytesForPopup(what) {
+    const bytes = what === 'again' ? await fetchPageBytes(location.href) : documentBytes();
+    return toBase64(bytes);
   }
 
   /// Applies reconcile() through the browser's API (chrome or browser). Errors of one
@@ -210,14 +223,16 @@
     scriptId,
     reconcile,
     showsPanel,
+    unreadableMessage,
     readReport,
     withoutFragment,
     fetchPageBytes,
     documentBytes,
     readThisPage,
+    inlineOnly,
     toBase64,
     fromBase64,
-    readThisPageForPopup,
+    pageBytesForPopup,
     syncSites,
     setWanted,
   });

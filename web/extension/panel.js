@@ -13,7 +13,7 @@
 
   const read = await extension.readThisPage();
   if (read.bytes === null) return;
-  const engine = await globalThis.TalvorixEngine.createEngine(globalThis.TalvorixEngineModule);
+  const engine = await globalThis.TalvorixEngine.createEngine(extension.inlineOnly(globalThis.TalvorixEngineModule));
   if (!extension.showsPanel(engine.scan(read.bytes))) return;
 
   const host = document.createElement('div');

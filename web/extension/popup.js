@@ -13,7 +13,7 @@
   const browser = new globalThis.TalvorixPage.ResultBrowser();
   const view = new globalThis.TalvorixView.ResultView(document, browser);
   view.render(browser.screen);
-  const engineReady = globalThis.TalvorixEngine.createEngine(globalThis.TalvorixEngineModule);
+  const engineReady = globalThis.TalvorixEngine.createEngine(extension.inlineOnly(globalThis.TalvorixEngineModule));
 
   /// The tab this popup is for: the active tab of its window, or ?tab=ID (the popup
   /// opened as a page of its own).
@@ -33,35 +33,39 @@
     }
   }
 
-  /// Reads the tab's report inside the tab; null when the browser refuses the tab.
-  async function readTab(tab) {
-    try {
-      await api.scripting.executeScript({ target: { tabId: tab.id }, files: ['extension_logic.js'] });
-      const [result] = await api.scripting.executeScript({
-        target: { tabId: tab.id },
-        func: () => globalThis.TalvorixExtension.readThisPageForPopup(),
-      });
-      return result && result.result ? result.result : null;
-    } catch {
-      return null;
-    }
+  /// Runs pageBytesForPopup(what) inside the tab; the bytes, or a failure.
+  async function inTab(tab, what) {
+    await api.scripting.executeScript({ target: { tabId: tab.id }, files: ['extension_logic.js'] });
+    const [result] = await api.scripting.executeScript({
+      target: { tabId: tab.id },
+      func: (asked) => globalThis.TalvorixExtension.pageBytesForPopup(asked),
+      args: [what],
+    });
+    if (!result || typeof result.result !== 'string') throw new Error('not read');
+    return extension.fromBase64(result.result);
+  }
+
+  /// Reads the tab's report: a file by the popup itself, a web page's bytes again inside
+  /// the tab (same origin, the player's own session), else the tab's DOM.
+  function readTab(tab) {
+    return extension.readReport(tab.url || '', {
+      fetchBytes: (url, kind) => (kind === 'file' ? extension.fetchPageBytes(url) : inTab(tab, 'again')),
+      domBytes: () => inTab(tab, 'dom'),
+    });
   }
 
   async function showTab(tab) {
     const engine = await engineReady;
     const url = tab.url || '';
-    if (extension.rereadKind(url) === 'file' && !(await fileAccessAllowed())) {
+    const fileAccess = await fileAccessAllowed();
+    // A file that may not be read is not tried: the browser would only refuse it.
+    const read =
+      extension.rereadKind(url) === 'file' && !fileAccess ? { bytes: null, source: 'none' } : await readTab(tab);
+    if (read.bytes === null) {
       engine.scanUnreadable();
-      view.load(engine);
-      view.setHint(message('fileAccess'));
-      return;
-    }
-    const read = await readTab(tab);
-    if (read === null || read.data === null) {
-      engine.scanUnreadable();
-      view.setHint(message('unreadablePage'));
+      view.setHint(message(extension.unreadableMessage(url, fileAccess)));
     } else {
-      engine.scan(extension.fromBase64(read.data));
+      engine.scan(read.bytes);
       view.setHint(message(read.source === 'original' ? 'readOriginal' : 'readDom'));
     }
     view.load(engine);

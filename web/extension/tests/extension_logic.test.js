@@ -19,6 +19,19 @@ test('only a page with riddles gets the panel', () => {
   for (const row of rows) assert.strictEqual(logic.showsPanel(row.count), row.want, JSON.stringify(row));
 });
 
+test('a tab that cannot be read: file access, or the browser\'s refusal', () => {
+  const rows = [
+    { url: 'file:///tmp/f.html', fileAccess: false, want: 'fileAccess' },
+    { url: '', fileAccess: false, want: 'fileAccess' },  // a file's address is hidden without file access
+    { url: 'file:///tmp/f.html', fileAccess: true, want: 'unreadablePage' },  // gone meanwhile
+    { url: '', fileAccess: true, want: 'unreadablePage' },
+    { url: 'chrome://settings/', fileAccess: false, want: 'unreadablePage' },
+    { url: 'https://chromewebstore.google.com/', fileAccess: false, want: 'unreadablePage' },
+  ];
+  for (const row of rows)
+    assert.strictEqual(logic.unreadableMessage(row.url, row.fileAccess), row.want, JSON.stringify(row));
+});
+
 test('how a page can be read again, and which site it belongs to', () => {
   const rows = [
     { url: 'http://127.0.0.1:8000/fordulo.html', kind: 'http', site: 'http://127.0.0.1/*' },
@@ -82,6 +95,22 @@ test('what is read: the original bytes again, else the DOM, else nothing', async
     assert.deepStrictEqual(read.bytes, { original, dom, none: null }[row.want], row.name);
     assert.deepStrictEqual(asked.length > 0, row.fetched, row.name);
     if (row.fetched) assert.deepStrictEqual(asked, [[row.url, logic.rereadKind(row.url)]], row.name);
+  }
+});
+
+test('the engine starts without fetch, which is back afterwards, also when it throws', () => {
+  const fetch = globalThis.fetch;
+  for (const fails of [false, true]) {
+    let during = null;
+    const factory = logic.inlineOnly((options) => {
+      during = typeof globalThis.fetch;
+      if (fails) throw new Error('no memory');
+      return Promise.resolve(options);
+    });
+    if (fails) assert.throws(() => factory({}), /no memory/);
+    else assert.ok(factory({ print() {} }) instanceof Promise);
+    assert.strictEqual(during, 'undefined', `fails: ${fails}`);
+    assert.strictEqual(globalThis.fetch, fetch, `fails: ${fails}`);
   }
 });
 
