@@ -273,6 +273,15 @@ class Controls:
         click_at(self.tools, self.session, self.tools.evaluate(self.session, centre(self.root, element_id)))
 
 
+def screenshot(tools, session, name):
+    """With TALVORIX_EXTENSION_SCREENSHOTS=DIR, what the tab shows, as DIR/NAME."""
+    folder = os.environ.get("TALVORIX_EXTENSION_SCREENSHOTS")
+    if folder:
+        import base64
+        data = tools.send("Page.captureScreenshot", {"format": "png"}, session=session)["data"]
+        pathlib.Path(folder, name).write_bytes(base64.b64decode(data))
+
+
 def want_screen(records, k):
     record = records[k - 1]
     return {"text": record["text"], "answer": record["answer"], "title": record["title"],
@@ -376,6 +385,12 @@ def run(extension_dir, cli, folder):
             expect(f"popup: > shows {k}/{len(records)}", controls.screen(), want_screen(records, k))
         controls.click("prev")
         expect(f"popup: < from 1 wraps to {len(records)}", controls.screen(), want_screen(records, len(records)))
+        for key, code, key_code, k in (("ArrowRight", "ArrowRight", 39, 1), ("ArrowLeft", "ArrowLeft", 37, len(records))):
+            for kind in ("rawKeyDown", "keyUp"):
+                tools.send("Input.dispatchKeyEvent", {"type": kind, "key": key, "code": code,
+                                                      "windowsVirtualKeyCode": key_code}, session=popup)
+            expect(f"popup: {key} shows {k}/{len(records)}", controls.screen(), want_screen(records, k))
+        screenshot(tools, popup, "popup.png")
         tools.send("Browser.grantPermissions", {"permissions": ["clipboardReadWrite", "clipboardSanitizedWrite"]})
         tools.send("Page.bringToFront", session=popup)
         tools.evaluate(popup, "navigator.clipboard.writeText('-')")
@@ -438,6 +453,7 @@ def run(extension_dir, cli, folder):
         for sample in samples:
             session, panel = panel_on(f"/{sample.name}", sample.name, expected[sample.name])
         records = expected[samples[-1].name]
+        screenshot(tools, session, "panel.png")
         expect("the panel is one element with an open shadow root",
                tools.evaluate(session, "[document.querySelectorAll('#talvorix').length,"
                                        " document.getElementById('talvorix').shadowRoot.mode]"), [1, "open"])
