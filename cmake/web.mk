@@ -37,7 +37,9 @@ extension: web
 # extension's logic under Node's test runner, and the extension in headless Chromium
 # against talvorix-cli (about a minute in all).
 check-extension: build extension
-	@cmake/install-deps.sh chromium python3-websocket npm
+	@cmake/install-deps.sh chromium python3-websocket
+	@# npm comes with some builds of nodejs (which then conflict with Debian's npm package).
+	@command -v npm >/dev/null || cmake/install-deps.sh npm
 	cd web/extension && npm ci --no-audit --no-fund --loglevel=error
 	node web/extension/lint.js build-web/talvorix-extension
 	node --test web/extension/tests/

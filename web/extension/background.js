@@ -13,6 +13,9 @@ if (typeof globalThis.TalvorixExtension === 'undefined' && typeof importScripts 
   const sync = () => globalThis.TalvorixExtension.syncSites(api).catch(() => {});
   api.runtime.onInstalled.addListener(sync);
   api.runtime.onStartup.addListener(sync);
-  api.permissions.onAdded.addListener(sync);
+  // A site granted (through the popup, or the browser's own site access) is wanted.
+  api.permissions.onAdded.addListener((added) =>
+    globalThis.TalvorixExtension.siteGranted(api, added.origins || []).catch(() => {}),
+  );
   api.permissions.onRemoved.addListener(sync);
 })();

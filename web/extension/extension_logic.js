@@ -212,6 +212,13 @@
     return wanted;
   }
 
+  /// The browser granted `origins`: each site among them is wanted from now on, and
+  /// the panels follow.
+  async function siteGranted(api, origins) {
+    for (const pattern of origins.filter(isSitePattern)) await setWanted(api, pattern, true);
+    return syncSites(api);
+  }
+
   Object.assign(exports, {
     kScriptPrefix,
     kWantedKey,
@@ -235,5 +242,6 @@
     pageBytesForPopup,
     syncSites,
     setWanted,
+    siteGranted,
   });
 })(typeof module === 'object' ? module.exports : (globalThis.TalvorixExtension = {}));

@@ -90,19 +90,16 @@
     const tab = await targetTab();
     if (!tab) return;
     const pattern = await showSite(tab);
-    byId('siteOn').addEventListener('click', async () => {
-      // What is wanted is written before the browser asks the player: the popup may
-      // close while the browser's question is open, and the background then finishes.
-      await extension.setWanted(api, pattern, true);
-      let granted = false;
-      try {
-        granted = await api.permissions.request({ origins: [pattern] });
-      } catch {
-        granted = false;
-      }
-      if (!granted) await extension.setWanted(api, pattern, false);
-      await extension.syncSites(api);
-      await showSite(tab);
+    byId('siteOn').addEventListener('click', () => {
+      // Asked at once, inside the click: browsers ask the player only from there. The
+      // popup may close while the question is open; the background then takes the grant.
+      api.permissions
+        .request({ origins: [pattern] })
+        .catch(() => false)
+        .then(async (granted) => {
+          if (granted) await extension.siteGranted(api, [pattern]);
+          await showSite(tab);
+        });
     });
     byId('siteOff').addEventListener('click', async () => {
       await extension.setWanted(api, pattern, false);

@@ -192,21 +192,22 @@ function fakeApi({ granted = [], wanted = [], registered = [] } = {}) {
 
 test('turning a site on and off through the browser\'s API', async () => {
   const api = fakeApi();
-  // "Mindig ezen a webhelyen": the wish first, then the grant, then the sync.
-  await logic.setWanted(api, site, true);
-  await logic.syncSites(api);
-  assert.deepStrictEqual(api.state.registered, [], 'nothing runs before the browser grants the site');
-  assert.deepStrictEqual(api.state.stored.sites, [], 'a wish the browser did not grant is forgotten');
-
-  await logic.setWanted(api, site, true);
+  // "Mindig ezen a webhelyen": the browser grants the site, and the popup or the
+  // background (whichever is still there) takes the grant.
   api.state.granted.push(site);
-  await logic.syncSites(api);
+  await logic.siteGranted(api, [site]);
   assert.deepStrictEqual(api.state.registered.map((s) => [s.id, s.matches, s.js, s.runAt]),
     [[logic.scriptId(site), [site], logic.kPanelFiles, 'document_idle']]);
+  assert.deepStrictEqual(api.state.stored.sites, [site]);
   assert.ok(logic.kPanelFiles.indexOf('talvorix-engine.js') < logic.kPanelFiles.indexOf('panel.js'));
 
-  // The popup and the background may both sync after one grant: one script stays.
-  await Promise.all([logic.syncSites(api), logic.syncSites(api)]);
+  // A grant of something that is no site of its own turns nothing on.
+  api.state.granted.push('https://*/*');
+  await logic.siteGranted(api, ['https://*/*']);
+  assert.deepStrictEqual([api.state.registered.length, api.state.stored.sites], [1, [site]]);
+
+  // The popup and the background may both take one grant: one script stays.
+  await Promise.all([logic.siteGranted(api, [site]), logic.siteGranted(api, [site])]);
   assert.strictEqual(api.state.registered.length, 1);
 
   // "Kikapcsolás ezen a webhelyen".
