@@ -115,6 +115,34 @@
     return { bytes: null, source: 'none' };
   }
 
+  /// What the panel shows for a page. Its DOM is read first, so a page without riddles
+  /// costs no request at all; a page with riddles is read again as the game sent it,
+  /// and its DOM stands where that fails or holds no riddle. `scan(bytes)` returns the
+  /// engine's count and leaves that scan's records in the engine. Resolves { count,
+  /// source }: the engine then holds the records of source 'original' or 'dom'
+  /// ('none': not even the DOM could be read).
+  async function readForPanel(url, { scan, fetchBytes, domBytes }) {
+    let dom = null;
+    try {
+      dom = await domBytes();
+    } catch {
+      return { count: -1, source: 'none' };
+    }
+    const count = scan(dom);
+    const kind = rereadKind(url);
+    if (!showsPanel(count) || kind === null) return { count, source: 'dom' };
+    try {
+      const original = await fetchBytes(url, kind);
+      if (original instanceof Uint8Array) {
+        const again = scan(original);
+        if (showsPanel(again)) return { count: again, source: 'original' };
+      }
+    } catch {
+      // Not sent again: the DOM holds what the game sent.
+    }
+    return { count: scan(dom), source: 'dom' };
+  }
+
   /// The page's address without its fragment: the fragment is never sent.
   function withoutFragment(url) {
     const at = url.indexOf('#');
@@ -134,11 +162,6 @@
   /// Inside a page: the document as the browser holds it, serialised (UTF-8).
   function documentBytes() {
     return new TextEncoder().encode(document.documentElement.outerHTML);
-  }
-
-  /// Inside a page: its report read as readReport does.
-  function readThisPage() {
-    return readReport(location.href, { fetchBytes: fetchPageBytes, domBytes: documentBytes });
   }
 
   /// The engine's module factory without its first try at fetching its own inlined
@@ -235,7 +258,7 @@
     withoutFragment,
     fetchPageBytes,
     documentBytes,
-    readThisPage,
+    readForPanel,
     inlineOnly,
     toBase64,
     fromBase64,

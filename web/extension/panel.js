@@ -1,6 +1,6 @@
 // The panel on a report page of a site the player chose: the page's report is read (its
-// original bytes again, else its DOM) and, only when it holds riddles, a small panel
-// shows them: one element #talvorix whose open shadow root holds the dialog's controls,
+// DOM, and where that holds riddles its original bytes again) and, only when it holds
+// riddles, a small panel shows them: one element #talvorix whose open shadow root holds the dialog's controls,
 // out of reach of the page's styles. It can be collapsed to its title bar.
 'use strict';
 
@@ -11,10 +11,15 @@
   const parts = globalThis.TalvorixPanelParts;
   const message = (name) => api.i18n.getMessage(name);
 
-  const read = await extension.readThisPage();
-  if (read.bytes === null) return;
   const engine = await globalThis.TalvorixEngine.createEngine(extension.inlineOnly(globalThis.TalvorixEngineModule));
-  if (!extension.showsPanel(engine.scan(read.bytes))) return;
+  const read = await extension.readForPanel(location.href, {
+    scan: (bytes) => engine.scan(bytes),
+    fetchBytes: extension.fetchPageBytes,
+    domBytes: extension.documentBytes,
+  });
+  // What this page's script decided, in the extension's own world only (tests read it).
+  globalThis.talvorixPanel = read;
+  if (!extension.showsPanel(read.count)) return;
 
   const host = document.createElement('div');
   host.id = 'talvorix';

@@ -114,6 +114,51 @@ test('the engine starts without fetch, which is back afterwards, also when it th
   }
 });
 
+test('the panel: the DOM first, the original bytes only for a page with riddles', async () => {
+  const dom = new Uint8Array([1]);
+  const original = new Uint8Array([2]);
+  const rows = [
+    { name: 'no riddle in the DOM: no request', url: 'https://j.example/f', counts: { dom: 0 }, fetch: 'gives',
+      want: { count: 0, source: 'dom' }, scans: ['dom'], fetched: false },
+    { name: 'riddles: read again', url: 'https://j.example/f', counts: { dom: 3, original: 3 }, fetch: 'gives',
+      want: { count: 3, source: 'original' }, scans: ['dom', 'original'], fetched: true },
+    { name: 'the original holds more than the DOM', url: 'https://j.example/f', counts: { dom: 1, original: 2 },
+      fetch: 'gives', want: { count: 2, source: 'original' }, scans: ['dom', 'original'], fetched: true },
+    { name: 'not sent again: the DOM, scanned again', url: 'https://j.example/f', counts: { dom: 3 }, fetch: 'fails',
+      want: { count: 3, source: 'dom' }, scans: ['dom', 'dom'], fetched: true },
+    { name: 'sent again without riddles (another page now): the DOM', url: 'https://j.example/f',
+      counts: { dom: 2, original: 0 }, fetch: 'gives', want: { count: 2, source: 'dom' },
+      scans: ['dom', 'original', 'dom'], fetched: true },
+    { name: 'an address that cannot be read again', url: 'about:blank', counts: { dom: 2 }, fetch: 'gives',
+      want: { count: 2, source: 'dom' }, scans: ['dom'], fetched: false },
+    { name: 'no document', url: 'https://j.example/f', counts: {}, fetch: 'gives', domFails: true,
+      want: { count: -1, source: 'none' }, scans: [], fetched: false },
+  ];
+  for (const row of rows) {
+    const scans = [];
+    let fetched = false;
+    const got = await logic.readForPanel(row.url, {
+      scan: (bytes) => {
+        const which = bytes === dom ? 'dom' : 'original';
+        scans.push(which);
+        return row.counts[which];
+      },
+      fetchBytes: async () => {
+        fetched = true;
+        if (row.fetch === 'fails') throw new Error('status 404');
+        return original;
+      },
+      domBytes: async () => {
+        if (row.domFails) throw new Error('no document');
+        return dom;
+      },
+    });
+    assert.deepStrictEqual(got, row.want, row.name);
+    assert.deepStrictEqual(scans, row.scans, row.name);
+    assert.strictEqual(fetched, row.fetched, row.name);
+  }
+});
+
 test('bytes cross from the tab to the popup unchanged', () => {
   const all = new Uint8Array(256 * 300);
   for (let i = 0; i < all.length; ++i) all[i] = (i * 7) & 0xff;
