@@ -11,11 +11,13 @@ Usage: extension_test.py EXTENSION_DIR CLI
   CLI            a native talvorix-cli
 
 What stands in for what a person does:
-- The toolbar button cannot be clicked over the protocol. Its popup, popup.html, is
-  opened as a page of its own with ?tab=ID naming the report's tab; the popup runs the
-  same code for the active tab. The click's one-time access to the tab (activeTab) is
-  stood in for by a test copy of the extension whose manifest also asks for
-  http://127.0.0.1/* and file:///*; everything else in it is the built extension.
+- The toolbar button cannot be clicked over the protocol. Its popup is opened once by
+  the extension's own chrome.action.openPopup() (the toolbar's popup window, for the
+  active tab), and otherwise as a page of its own, popup.html?tab=ID naming the
+  report's tab (the same code; a page can be driven and screenshotted). The click's
+  one-time access to the tab (activeTab) is stood in for by a test copy of the
+  extension whose manifest also asks for http://127.0.0.1/* and file:///*; everything
+  else in it is the built extension.
 - "Mindig ezen a webhelyen" is clicked with a real mouse event in that popup: the
   browser's permission question would wait for a person, so the site is one the test
   copy already holds, and permissions.request answers at once. The popup then registers
@@ -92,6 +94,11 @@ class DevTools:
             self._post("Target.setAutoAttach", {"autoAttach": True, "waitForDebuggerOnStart": True,
                                                 "flatten": True}, session=session)
             self._post("Runtime.runIfWaitingForDebugger", session=session)
+        elif method == "Target.targetInfoChanged":
+            info = params["targetInfo"]
+            for session, known in self.targets.items():
+                if known["targetId"] == info["targetId"]:
+                    self.targets[session] = info
         elif method == "Target.detachedFromTarget":
             self.targets.pop(params.get("sessionId"), None)
         elif method == "Runtime.executionContextCreated":
@@ -425,6 +432,17 @@ def run(extension_dir, cli, folder):
         expect("popup: the site can be turned on",
                tools.evaluate(popup, "[document.getElementById('siteOn').hidden, document.getElementById('siteOff').hidden]"),
                [False, True])
+
+        # The toolbar's popup itself, opened by the extension's API for the active tab.
+        tools.send("Target.activateTarget", {"targetId": tools.targets[report]["targetId"]})
+        tools.send("Page.bringToFront", session=report)
+        opened = tools.evaluate(worker, "chrome.action.openPopup().then(() => 'opened', (e) => String(e))")
+        expect("the toolbar's popup opens", opened, "opened")
+        popup_real = tools.session_of(lambda i: i["url"].endswith("/popup.html") and extension_id in i["url"],
+                                      "the toolbar's popup")
+        tools.wait_for(popup_real, "document.body.dataset.ready === 'true'", "the toolbar's popup to read its tab")
+        expect("the toolbar's popup shows the active tab's report", Controls(tools, popup_real, "document").screen(),
+               want_screen(records, 1))
 
         # A page the game will not send again: its DOM gives the same answers.
         gone = samples[1]
