@@ -6,7 +6,7 @@
 
 WEB_PYTHON ?= /usr/bin/python3
 
-.PHONY: web check-web bench-web
+.PHONY: web check-web bench-web extension check-extension
 
 web:
 	@cmake/install-deps.sh emscripten nodejs
@@ -26,3 +26,21 @@ bench-web: web
 	cmake --preset bench $(CMAKE_FLAGS)
 	cmake --build --preset bench -j $(JOBS)
 	web/bench.sh build-bench build-web
+
+# The browser extension (web/extension/, see README's Browser extension):
+# build-web/talvorix-extension/ unpacked and build-web/talvorix-extension.zip.
+extension: web
+	@cmake/install-deps.sh librsvg2-bin zip
+	cmake --build --preset web -j $(JOBS) --target talvorix_extension
+
+# web-ext lint (the npm package pinned in web/extension/package-lock.json), the
+# extension's logic under Node's test runner, and the extension in headless Chromium
+# against talvorix-cli (about a minute in all).
+check-extension: build extension
+	@cmake/install-deps.sh chromium python3-websocket
+	@# npm comes with some builds of nodejs (which then conflict with Debian's npm package).
+	@command -v npm >/dev/null || cmake/install-deps.sh npm
+	cd web/extension && npm ci --no-audit --no-fund --loglevel=error
+	node web/extension/lint.js build-web/talvorix-extension
+	node --test web/extension/tests/
+	$(WEB_PYTHON) web/extension/tests/extension_test.py build-web/talvorix-extension build/cli/talvorix-cli
