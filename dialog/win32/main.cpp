@@ -100,9 +100,9 @@ void OnDropFiles(App* app, HDROP drop) {
 /// Ctrl+O: the system's file chooser, reports first, every file as the second choice.
 void OpenReport(App* app) {
   // Pairs of a shown name and a pattern, each ending in a NUL; c_str() adds the last NUL.
-  std::wstring filter = ControlTextFromCp1250(kReportFilterName) + L" (*.htm;*.html)";
+  std::wstring filter = ControlTextFromCp1250(kReportFilterName) + L" (*.htm;*.html;*.mht;*.mhtml)";
   filter += L'\0';
-  filter += L"*.htm;*.html";
+  filter += L"*.htm;*.html;*.mht;*.mhtml";
   filter += L'\0';
   filter += ControlTextFromCp1250(kAllFilesFilterName) + L" (*.*)";
   filter += L'\0';

@@ -302,7 +302,7 @@ void CtrlOOpensTheChosenReport() {
       GetWindowTextW(chooser, title, 64);
       ExpectEq("the chooser's title", "Megnyitás…", Utf8(title));
       const std::vector<std::string> filters = ComboItems(GetDlgItem(chooser, kFileTypeList));
-      const std::vector<std::string> wantFilters = {"Forduló (*.htm;*.html)", "Minden fájl (*.*)"};
+      const std::vector<std::string> wantFilters = {"Forduló (*.htm;*.html;*.mht;*.mhtml)", "Minden fájl (*.*)"};
       ExpectEq("filter count", std::to_string(wantFilters.size()), std::to_string(filters.size()));
       for (std::size_t i = 0; i < filters.size() && i < wantFilters.size(); ++i)
         ExpectEq("filter " + std::to_string(i), wantFilters[i], filters[i]);

@@ -212,6 +212,10 @@ void BrowserSavedPagesShowTheOriginal() {
       {L"fordulo-112.utf8.html", "fordulo-112.html"},
       {L"fordulo-113.utf8.html", "fordulo-113.html"},
       {L"fordulo-114.utf16le.html", "fordulo-114.html"},
+      // Single-file saves ("Web page, single file"), as the browser wrote them.
+      {L"fordulo-112.mhtml", "fordulo-112.html"},
+      {L"fordulo-113.base64.mhtml", "fordulo-113.html"},
+      {L"fordulo-114.utf8.mhtml", "fordulo-114.html"},
   };
   for (const Page& page : pages) {
     const std::string name = Utf8(page.file);

@@ -189,6 +189,12 @@ void PlaceholdersAndFutureDates() {
   ExpectTrue("the page written", WriteAll(file, ReadExample("fordulo-112.html")));
   CloseHandle(file);
   ExpectTrue("the later save replaces the report dated ahead", WaitForCounter(dialog, "1/4"));
+  // A single-file save of the browser's.
+  const std::wstring single = Example("..\\tests\\scanner\\saved_pages\\saved\\fordulo-113.mhtml");
+  const std::wstring copy = Join(folder, L"egy-fajl.MHTML");
+  ExpectTrue("a single-file save copied in", CopyFileW(single.c_str(), copy.c_str(), FALSE) != 0);
+  ExpectTrue("the single-file save replaces it", WaitForCounter(dialog, "1/3"));
+  ExpectShown("the single-file save's first record", Record("fordulo-113.html", 1), dialog);
 }
 
 void CopyPutsTheAnswerOnTheClipboard() {
