@@ -217,14 +217,18 @@ void StrayMessagesChangeNothing() {
     PostThenNext(dialog, {{WM_DROPFILES, 0x1234}, {WM_DROPFILES, 0}}, "3/4");
     ExpectShown("WM_DROPFILES with bogus handles", Record("fordulo-112.html", 3), dialog);
   }
+  // While a folder is watched (its report paging as any other).
   const std::wstring folder = FreshFolder(L"stray");
+  Save("fordulo-113.html", folder, L"elso.html");
   Dialog dialog(Quoted(folder));
   if (!dialog.ok()) return;
+  if (!WaitForCounter(dialog, "1/3", 10000)) return Fail("the watched folder's report did not show");
   HandOver(dialog, "");
-  PostThenNext(dialog, {{WM_DROPFILES, 0x1234}}, "");
-  ExpectEq("the watch after stray messages", "Figyelt mappa: stray", dialog.Text(kHintControl));
-  Save("fordulo-113.html", folder, L"uj.html");
-  ExpectTrue("a save after stray messages is shown", WaitForCounter(dialog, "1/3", 10000));
+  ExpectEq("the watch after an empty block", "Figyelt mappa: stray", dialog.Text(kHintControl));
+  PostThenNext(dialog, {{WM_DROPFILES, 0x1234}, {WM_DROPFILES, 0}}, "2/3");
+  ExpectEq("the watch after bogus drops", "Figyelt mappa: stray", dialog.Text(kHintControl));
+  Save("fordulo-112.html", folder, L"uj.html");
+  ExpectTrue("a save after stray messages is shown", WaitForCounter(dialog, "1/4", 10000));
 }
 
 void CliPathsAndOutput() {
