@@ -2,8 +2,9 @@
 #   make windows             talvorix.exe, talvorix-cli.exe, talvorix-send.exe in build-windows/
 #   make check-windows       the end-to-end tests of the dialog under Wine and Xvfb
 #                            (WINDOWS_TESTS="NAME..." runs only the tests named)
-#   make screenshot-windows  build-windows/screenshot.png of the dialog after a load, and
-#                            screenshot-watch.png of it watching a folder
+#   make screenshot-windows  build-windows/screenshot.png of the dialog after a load (and
+#                            screenshot-150.png of it at 150 %), and screenshot-watch.png
+#                            of it watching a folder
 
 WINDOWS_BUILD ?= build-windows
 WINDOWS_TESTS ?=
@@ -27,6 +28,8 @@ check-windows: windows
 screenshot-windows: windows
 	@cmake/install-deps.sh $(WINE_PACKAGES) imagemagick
 	tests/dialog/win32/run.sh --screenshot $(WINDOWS_BUILD)/screenshot.png $(WINDOWS_BUILD)
+	# The same at 150 % display scaling (144 DPI).
+	TALVORIX_SCREENSHOT_DPI=144 tests/dialog/win32/run.sh --screenshot $(WINDOWS_BUILD)/screenshot-150.png $(WINDOWS_BUILD)
 	# The dialog watching a download folder into which a sample was just saved.
 	rm -rf $(WINDOWS_BUILD)/screenshot-watch && mkdir -p $(WINDOWS_BUILD)/screenshot-watch/Letoltesek
 	cp examples/fordulo-112.html $(WINDOWS_BUILD)/screenshot-watch/Letoltesek/

@@ -84,11 +84,14 @@ class Win32FolderSource::Notifications {
       const HANDLE events[2] = {stop_, done_};
       if (WaitForMultipleObjects(2, events, FALSE, INFINITE) != WAIT_OBJECT_0 + 1) break;
       DWORD bytes = 0;
-      const bool read = GetOverlappedResult(folder_, &overlapped_, &bytes, FALSE) != 0;
+      // Too many changes to name show as no names, or (on some systems) as this error.
+      const bool completed = GetOverlappedResult(folder_, &overlapped_, &bytes, FALSE) != 0;
+      const bool read = completed || GetLastError() == ERROR_NOTIFY_ENUM_DIR;
+      if (!completed) bytes = 0;
       // A folder removed or no longer readable ends the notifications; the window then
       // looks at the whole folder on its timer.
       const bool asked = read && Ask();
-      Queue(read ? bytes : 0, !asked);
+      Queue(bytes, !asked);
       if (!asked) return 0;
     }
     CancelIoEx(folder_, &overlapped_);

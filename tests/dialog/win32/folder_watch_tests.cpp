@@ -51,7 +51,10 @@ void WatchesABigFolderWithoutRescans() {
   const char* wanted = std::getenv("TALVORIX_BIG_FOLDER_FILES");
   const int others = wanted != nullptr && std::atoi(wanted) > 0 ? std::atoi(wanted) : 20000;
   const std::wstring folder = FreshFolder(L"big-" + std::to_wstring(others));
-  for (int i = 0; i < others; ++i) {
+  // run.sh makes the files from outside Wine, much faster; they are made here otherwise.
+  const bool made = GetFileAttributesW(Join(folder, L"kep-" + std::to_wstring(others - 1) + L".jpg").c_str()) !=
+                    INVALID_FILE_ATTRIBUTES;
+  for (int i = 0; i < others && !made; ++i) {
     const HANDLE file = CreateFileW(Join(folder, L"kep-" + std::to_wstring(i) + L".jpg").c_str(), GENERIC_WRITE, 0,
                                     nullptr, CREATE_ALWAYS, 0, nullptr);
     if (file == INVALID_HANDLE_VALUE) return Fail("cannot make the other files");

@@ -157,7 +157,6 @@ void HandOverTellsTheTruth() {
     Dialog dialog(L"");
     if (!dialog.ok()) return;
     const std::string ourAnswer = Record("fordulo-113.html", 1)[0];
-    const std::string foreignAnswer = Record("fordulo-114.html", 1)[0];
     RacingWriter writer(AnsiPath(Example("fordulo-114.html")));
     int taken = 0;
     for (int round = 1; round <= 20; ++round) {
@@ -168,8 +167,9 @@ void HandOverTellsTheTruth() {
       const std::string shown = dialog.Text(kAnswerControl);
       const std::string row = "racing writer, round " + std::to_string(round) + ": exit " + std::to_string(code) +
                               ", shown \"" + shown + "\" (" + output + ")";
+      // The writer may be caught half way (an empty or cut path): then the screen keeps
+      // the dropped report or says "Nincs ilyen fájl", and the sender fails all the same.
       ExpectTrue(row, (code == 0 && shown == ourAnswer) || (code == 1 && shown != ourAnswer));
-      ExpectTrue(row + ": shows one of the two reports", shown == ourAnswer || shown == foreignAnswer);
       if (code == 0) ++taken;
     }
     std::printf("     racing writer: the dialog took the sender's path in %d of 20 rounds\n", taken);
@@ -217,14 +217,18 @@ void StrayMessagesChangeNothing() {
     PostThenNext(dialog, {{WM_DROPFILES, 0x1234}, {WM_DROPFILES, 0}}, "3/4");
     ExpectShown("WM_DROPFILES with bogus handles", Record("fordulo-112.html", 3), dialog);
   }
+  // While a folder is watched (its report paging as any other).
   const std::wstring folder = FreshFolder(L"stray");
+  Save("fordulo-113.html", folder, L"elso.html");
   Dialog dialog(Quoted(folder));
   if (!dialog.ok()) return;
+  if (!WaitForCounter(dialog, "1/3", 10000)) return Fail("the watched folder's report did not show");
   HandOver(dialog, "");
-  PostThenNext(dialog, {{WM_DROPFILES, 0x1234}}, "");
-  ExpectEq("the watch after stray messages", "Figyelt mappa: stray", dialog.Text(kHintControl));
-  Save("fordulo-113.html", folder, L"uj.html");
-  ExpectTrue("a save after stray messages is shown", WaitForCounter(dialog, "1/3", 10000));
+  ExpectEq("the watch after an empty block", "Figyelt mappa: stray", dialog.Text(kHintControl));
+  PostThenNext(dialog, {{WM_DROPFILES, 0x1234}, {WM_DROPFILES, 0}}, "2/3");
+  ExpectEq("the watch after bogus drops", "Figyelt mappa: stray", dialog.Text(kHintControl));
+  Save("fordulo-112.html", folder, L"uj.html");
+  ExpectTrue("a save after stray messages is shown", WaitForCounter(dialog, "1/4", 10000));
 }
 
 void CliPathsAndOutput() {
