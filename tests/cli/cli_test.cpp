@@ -171,21 +171,29 @@ TEST_F(CraftedReports, CountsAndExitStatus) {
   const std::string empty = Write("empty.html", {});
   const std::string plain = Write("plain.html", {"<HTML>", "Csak egy átlagos nap.<BR>", "</HTML>"});
   const std::string missing = (dir_ / "missing.html").string();
-  const CliRun run = RunCli("--json " + empty + " " + plain + " " + missing + " " + dir_.string());
+  const CliRun run = RunCli("--json " + empty + " " + plain + " " + missing);
   EXPECT_EQ(run.status, 2);
   std::vector<nlohmann::json> lines;
   std::size_t start = 0;
   for (std::size_t end; (end = run.out.find('\n', start)) != std::string::npos; start = end + 1)
     lines.push_back(nlohmann::json::parse(run.out.substr(start, end - start)));
-  ASSERT_EQ(lines.size(), 4u);
-  const int wantCounts[] = {0, 0, -1, -1};
-  const std::string paths[] = {empty, plain, missing, dir_.string()};
-  for (std::size_t i = 0; i < 4; ++i) {
+  ASSERT_EQ(lines.size(), 3u);
+  const int wantCounts[] = {0, 0, -1};
+  const std::string paths[] = {empty, plain, missing};
+  for (std::size_t i = 0; i < 3; ++i) {
     SCOPED_TRACE(paths[i]);
     EXPECT_EQ(lines[i].at("path"), paths[i]);
     EXPECT_EQ(lines[i].at("count"), wantCounts[i]);
     EXPECT_TRUE(lines[i].at("records").empty());
   }
+}
+
+// A folder among the reports is bad usage (it is watched, not read): nothing is printed.
+TEST_F(CraftedReports, FolderIsBadUsage) {
+  const std::string plain = Write("plain.html", {"<HTML>", "Csak egy átlagos nap.<BR>", "</HTML>"});
+  const CliRun run = RunCli("--json " + plain + " " + dir_.string());
+  EXPECT_EQ(run.status, 64);
+  EXPECT_EQ(run.out, "");
 }
 
 TEST(CliText, ShowsRecordsAsTheDialogDoes) {
