@@ -31,7 +31,8 @@ std::string Written(Write&& write) {
 ResultTable TableOf(int records) {
   ResultTable table;
   for (int i = 0; i < records; ++i)
-    table.Append(RecordView{"sz\xF6veg \"" + std::to_string(i) + "\"\n\\", std::to_string(i), " C\xEDm "});
+    table.Append(RecordView{"sz\xF6veg \"" + std::to_string(i) + "\"\n\\", std::to_string(i), " C\xEDm "},
+                 {static_cast<PuzzleKind>(i % 9), i % 2 == 0});
   return table;
 }
 
@@ -73,7 +74,12 @@ TEST(CliOutput, WritingRecordByRecordGivesTheWholeDocument) {
     nlohmann::ordered_json records = nlohmann::ordered_json::array();
     for (int32_t k = 1; k <= table.count(); ++k) {
       const RecordView r = *table.View(k);
-      records.push_back({{"text", Cp1250ToUtf8(r.text)}, {"answer", Cp1250ToUtf8(r.answer)}, {"title", Cp1250ToUtf8(r.title)}});
+      const PuzzleOutcome outcome = table.Outcome(k);
+      records.push_back({{"text", Cp1250ToUtf8(r.text)},
+                         {"answer", Cp1250ToUtf8(r.answer)},
+                         {"title", Cp1250ToUtf8(r.title)},
+                         {"kind", std::string(KindName(outcome.kind))},
+                         {"solved", outcome.solved}});
     }
     nlohmann::ordered_json whole;
     whole["path"] = c.path;
