@@ -35,5 +35,24 @@ for catalog in po/talvorix.pot po/hu.po; do
     status=1
   fi
 done
+# The Windows programs' table holds every translated message, once, in byte order (the
+# lookup is a binary search).
+if command -v python3 >/dev/null; then
+  python3 po/po_to_table.py po/hu.po "$work/table.inc"
+  rows=$(grep -c '^{' "$work/table.inc")
+  translated=$(printf '%s\n' "$stats" | sed -n 's/^\([0-9]*\) translated.*/\1/p')
+  if [ "$rows" != "$translated" ]; then
+    echo "po/po_to_table.py: $rows rows for $translated translated messages"
+    status=1
+  fi
+  # Each row's id as the compiler reads it (C escapes), compared as strcmp compares.
+  python3 - "$work/table.inc" <<'PY' || status=1
+import re, sys
+ids = [m.group(1).encode("latin-1").decode("unicode_escape").encode("latin-1")
+       for m in re.finditer(r'^\{"((?:[^"\\]|\\.)*)", ', open(sys.argv[1], encoding="ascii").read(), re.M)]
+if ids != sorted(set(ids)):
+    sys.exit("po/po_to_table.py: the table's ids are not in byte order, or repeat")
+PY
+fi
 [ "$status" -eq 0 ] && echo "po/hu.po: $stats"
 exit "$status"
