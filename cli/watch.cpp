@@ -61,6 +61,7 @@ int WatchFolderAndPrint(const std::string& folder, const WatchOptions& options) 
   const bool anyReport = std::any_of(first->begin(), first->end(),
                                      [](const FolderEntry& e) { return e.size > 0 && IsReportName(e.name); });
   if (!anyReport) WriteText(stderr, std::string(Translate("No report in this folder yet")) + "\n");
+  std::fflush(stderr);  // at once, also where the runtime buffers a redirected stderr
   CheckedOutput out(stdout);
   ReportSettler settler;
   int64_t lastListing = NowMilliseconds();
