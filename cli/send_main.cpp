@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "cli/absolute_path.h"
+#include "cli/output.h"
 #include "cli/terminal.h"
 #include "cli/translate.h"
 #include "core/version.h"
@@ -64,6 +65,13 @@ int main(int argc, char** argv) {
   if (argc == 2 && std::string_view(arguments[1]) == "--version")
     return PrintOut("talvorix-send " + std::string(talvorix::kVersion) + "\n");
   if (argc != 2 || arguments[1].empty()) {
+    Print(stderr, Translate(kUsage));
+    return kExitUsage;
+  }
+  // An option it does not know is never taken for a path ("./-name" names such a file).
+  if (arguments[1].size() > 1 && arguments[1][0] == '-') {
+    Fail(Format(Translate("unknown option %s"), {talvorix::EscapeControlBytes(talvorix::ArgumentAsUtf8(arguments[1]))}) +
+         "\n");
     Print(stderr, Translate(kUsage));
     return kExitUsage;
   }

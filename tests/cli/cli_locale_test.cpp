@@ -98,6 +98,8 @@ TEST_F(LocaleTable, MessagesFollowTheLocale) {
        "talvorix-cli: " + folder + " mappa, nem forduló; a figyeléséhez: talvorix-cli --watch " + folder},
       {"send -h", send + " -h", 0, "Usage: talvorix-send PATH", "Használat: talvorix-send ÚTVONAL"},
       {"send bad usage", send + " one two", 64, "Usage: talvorix-send", "Használat: talvorix-send"},
+      {"send unknown option", send + " --nope", 64, "talvorix-send: unknown option --nope\n\nUsage:",
+       "talvorix-send: ismeretlen kapcsoló: --nope\n\nHasználat:"},
       {"send no dialog", send + " " + missing, 1, "talvorix-send: no Talvorix dialog is running (",
        "talvorix-send: nem fut Talvorix ablak ("},
       {"send folder, no dialog", send + " " + folder, 1, "talvorix-send: no Talvorix dialog is running (",
