@@ -5,6 +5,7 @@
 #include <string>
 
 #include "cli/terminal.h"
+#include "cli/translate.h"
 
 namespace talvorix {
 
@@ -28,7 +29,7 @@ bool CheckedOutput::Flush() {
 
 void ReportWriteError(int error) {
   // Nothing is left to tell when standard error fails as well.
-  const std::string message = std::string("talvorix-cli: write error: ") + std::strerror(error) + "\n";
+  const std::string message = "talvorix-cli: " + Format(Translate("write error: %s"), {std::strerror(error)}) + "\n";
   static_cast<void>(WriteText(stderr, message));
 }
 

@@ -10,10 +10,12 @@
 #include "cli/exit_codes.h"
 #include "cli/output.h"
 #include "cli/terminal.h"
+#include "cli/translate.h"
 #include "cli/watch.h"
 #include "core/cp1250.h"
 #include "core/notices.h"
 #include "core/version.h"
+#include "dialog/folder_listing.h"
 #include "scanner/scan_turn_report.h"
 
 namespace {
@@ -22,25 +24,34 @@ using talvorix::kExitIoError;
 using talvorix::kExitOk;
 using talvorix::kExitUnreadable;
 using talvorix::kExitUsage;
+using talvorix::Translate;
 
-constexpr std::string_view kUsage =
+constexpr const char* kUsage = talvorix::MarkForTranslation(
     "Usage: talvorix-cli [--json] REPORT...\n"
     "       talvorix-cli [--json] [--once] --watch FOLDER\n"
     "Finds the Hall and hermit riddles in saved turn reports and prints each with its answer.\n"
     "\n"
-    "  --json     one JSON object per report and line: path, count, records (text, answer, title)\n"
+    "  --json     one JSON object per report and line: path, count, records (text, answer, title,\n"
+    "             kind, solved)\n"
     "  --watch    print the folder's newest report (.htm, .html, .mht, .mhtml), then each\n"
     "             report saved into it, once its save has finished; until interrupted\n"
     "  --once     with --watch: print one report (waiting for the first if there is none) and exit\n"
-    "  --help     show this help\n"
+    "  -h, --help  show this help\n"
     "  --version  show the version\n"
     "  --         treat every later argument as a report path\n"
     "\n"
     "Exit status: 0 when every report could be read, 2 when one could not, 64 for bad usage,\n"
-    "74 when the output could not be written.\n";
+    "74 when the output could not be written.\n");
 
 /// Error output: when it fails as well there is nowhere left to say so.
 void Print(std::FILE* stream, std::string_view text) { static_cast<void>(talvorix::WriteText(stream, text)); }
+
+/// A usage error: the program's name, the message, an empty line and the usage.
+int UsageError(std::string_view message) {
+  Print(stderr, "talvorix-cli: " + std::string(message) + "\n\n");
+  Print(stderr, Translate(kUsage));
+  return kExitUsage;
+}
 
 /// The exit status once everything for standard output has been written to `out`:
 /// `status`, or kExitIoError, said on standard error, when a write or the flush failed.
@@ -53,6 +64,7 @@ int Finish(talvorix::CheckedOutput& out, int status) {
 }  // namespace
 
 int main(int argc, char** argv) {
+  talvorix::StartTranslation();
   const std::vector<std::string> arguments = talvorix::ProgramArguments(argc, argv);
   bool json = false;
   bool once = false;
@@ -62,6 +74,10 @@ int main(int argc, char** argv) {
   talvorix::CheckedOutput out(stdout);
   for (std::size_t i = 1; i < arguments.size(); ++i) {
     const std::string_view arg = arguments[i];
+    if (!optionsDone && arg == "-h") {
+      out.Write(Translate(kUsage));
+      return Finish(out, kExitOk);
+    }
     if (!optionsDone && arg.starts_with("--")) {
       if (arg == "--") {
         optionsDone = true;
@@ -70,39 +86,36 @@ int main(int argc, char** argv) {
       } else if (arg == "--once") {
         once = true;
       } else if (arg == "--watch") {
-        if (i + 1 >= arguments.size() || watched) {
-          Print(stderr, "talvorix-cli: --watch takes one folder\n\n");
-          Print(stderr, kUsage);
-          return kExitUsage;
-        }
+        if (i + 1 >= arguments.size() || watched) return UsageError(Translate("--watch takes one folder"));
         watched = arguments[++i];
       } else if (arg == "--help") {
-        out.Write(kUsage);
+        out.Write(Translate(kUsage));
         return Finish(out, kExitOk);
       } else if (arg == "--version") {
         out.Write("talvorix-cli " + std::string(talvorix::kVersion) + "\n");
         return Finish(out, kExitOk);
       } else {
-        Print(stderr, "talvorix-cli: unknown option " + talvorix::EscapeControlBytes(talvorix::ArgumentAsUtf8(arg)) +
-                          "\n\n");
-        Print(stderr, kUsage);
-        return kExitUsage;
+        return UsageError(talvorix::Format(Translate("unknown option %s"),
+                                           {talvorix::EscapeControlBytes(talvorix::ArgumentAsUtf8(arg))}));
       }
       continue;
     }
     reports.emplace_back(arg);
   }
   if (watched || once) {
-    if (!watched || !reports.empty()) {
-      Print(stderr, "talvorix-cli: --once goes with --watch, and --watch with no report\n\n");
-      Print(stderr, kUsage);
-      return kExitUsage;
-    }
+    if (!watched || !reports.empty())
+      return UsageError(Translate("--once goes with --watch, and --watch with no report"));
     return talvorix::WatchFolderAndPrint(*watched, {.json = json, .once = once});
   }
-  if (reports.empty()) {
-    Print(stderr, "talvorix-cli: no report given\n\n");
-    Print(stderr, kUsage);
+  if (reports.empty()) return UsageError(Translate("no report given"));
+  // A folder is read by watching it, never as a report.
+  for (const std::string& path : reports) {
+    if (!talvorix::IsFolderPath(path)) continue;
+    const std::string shown = talvorix::EscapeControlBytes(talvorix::ArgumentAsUtf8(path));
+    Print(stderr, "talvorix-cli: " +
+                      talvorix::Format(Translate("%s is a folder, not a report; to watch it: talvorix-cli --watch %s"),
+                                       {shown, shown}) +
+                      "\n");
     return kExitUsage;
   }
 

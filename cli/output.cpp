@@ -121,7 +121,10 @@ void EmitJsonLine(std::string_view path, const ResultTable& table, Emit&& emit) 
     AppendJsonField(r->answer, &piece);
     piece += ",\"title\":";
     AppendJsonField(r->title, &piece);
-    piece += '}';
+    // Added after the three fields, so a reader of the first three sees no change.
+    const PuzzleOutcome outcome = table.Outcome(k);
+    piece.append(",\"kind\":\"").append(KindName(outcome.kind)).append("\",\"solved\":");
+    piece += outcome.solved ? "true}" : "false}";
     if (!emit(piece)) return;
   }
   emit("]}");

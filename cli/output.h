@@ -20,7 +20,9 @@ std::string FormatRecords(const ResultTable& table);
 /// write failed (out.error() tells why).
 bool WriteRecords(CheckedOutput& out, const ResultTable& table);
 
-/// One JSON object on one line: {"path", "count", "records": [{"text", "answer", "title"}]}.
+/// One JSON object on one line: {"path", "count", "records": [{"text", "answer", "title",
+/// "kind", "solved"}]}; "kind" is KindName of the record's outcome, "solved" whether it
+/// has an answer.
 std::string FormatJsonLine(std::string_view path, const ResultTable& table);
 
 /// FormatJsonLine and a line feed written to `out` one record at a time, so the

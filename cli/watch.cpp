@@ -12,6 +12,7 @@
 #include "cli/exit_codes.h"
 #include "cli/output.h"
 #include "cli/terminal.h"
+#include "cli/translate.h"
 #include "core/cp1250.h"
 #include "core/notices.h"
 #include "dialog/folder_events.h"
@@ -55,6 +56,12 @@ int WatchFolderAndPrint(const std::string& folder, const WatchOptions& options) 
                           Cp1250ToUtf8(kNoSuchFileNotice) + "\n");
     return kExitUnreadable;
   }
+  // Said on standard error, so that standard output holds reports alone.
+  WriteText(stderr, Format(Translate("Watching folder: %s"), {EscapeControlBytes(ArgumentAsUtf8(folder))}) + "\n");
+  const bool anyReport = std::any_of(first->begin(), first->end(),
+                                     [](const FolderEntry& e) { return e.size > 0 && IsReportName(e.name); });
+  if (!anyReport) WriteText(stderr, std::string(Translate("No report in this folder yet")) + "\n");
+  std::fflush(stderr);  // at once, also where the runtime buffers a redirected stderr
   CheckedOutput out(stdout);
   ReportSettler settler;
   int64_t lastListing = NowMilliseconds();

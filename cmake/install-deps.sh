@@ -10,6 +10,8 @@ packages=(
   libgtest-dev   # GoogleTest, for the tests
   googletest
   nlohmann-json3-dev  # JSON output of talvorix-cli
+  gettext        # msgfmt, xgettext: the Hungarian catalog of the command-line programs
+  locales        # localedef: the tests make hu_HU.UTF-8 in a folder of their own
   "$@"
 )
 

@@ -10,8 +10,8 @@
 PACKAGE_BUILD ?= build-package
 PACKAGE_WINDOWS_BUILD ?= build-package-win
 # CPack finds the programs with `file` and their library dependencies with dpkg-shlibdeps (dpkg-dev).
-PACKAGE_DEB_PACKAGES := qt6-base-dev dpkg-dev file
-PACKAGE_WINDOWS_PACKAGES := g++-mingw-w64-x86-64 g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 nsis
+PACKAGE_DEB_PACKAGES := qt6-base-dev dpkg-dev file gettext
+PACKAGE_WINDOWS_PACKAGES := g++-mingw-w64-x86-64 g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 nsis python3
 PACKAGE_CHECK_PACKAGES := lintian desktop-file-utils appstream unzip python3 wine wine64 xvfb xauth
 
 .PHONY: package package-windows check-package clean-package

@@ -2,7 +2,7 @@
 # runs all of build-qt's tests (the Qt ones on the offscreen platform), and
 # `make screenshot-qt` saves a picture of the real window under Xvfb.
 
-QT_PACKAGES := qt6-base-dev xvfb xauth x11-apps imagemagick
+QT_PACKAGES := qt6-base-dev qt6-translations-l10n xvfb xauth x11-apps imagemagick
 QT_SAMPLE ?= examples/fordulo-112.html
 
 .PHONY: qt check-qt screenshot-qt bench-qt

@@ -8,7 +8,7 @@
 
 WINDOWS_BUILD ?= build-windows
 WINDOWS_TESTS ?=
-WINDOWS_PACKAGES := g++-mingw-w64-x86-64 g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64
+WINDOWS_PACKAGES := g++-mingw-w64-x86-64 g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 python3
 WINE_PACKAGES := wine wine64 xvfb fonts-wine
 
 .PHONY: windows check-windows screenshot-windows clean-windows

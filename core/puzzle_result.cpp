@@ -29,6 +29,21 @@ PuzzleResult Materialise(const RecordView& view) {
   return record;
 }
 
+std::string_view KindName(PuzzleKind kind) {
+  switch (kind) {
+    case PuzzleKind::kUnknown: return "unknown";
+    case PuzzleKind::kCompass: return "compass";
+    case PuzzleKind::kPurchase: return "purchase";
+    case PuzzleKind::kRation: return "ration";
+    case PuzzleKind::kProportion: return "proportion";
+    case PuzzleKind::kLitter: return "litter";
+    case PuzzleKind::kSequence: return "sequence";
+    case PuzzleKind::kHermit: return "hermit";
+    case PuzzleKind::kTruthTeller: return "truth-teller";
+  }
+  return "unknown";
+}
+
 ResultTable::ResultTable(ResultTable&& other) noexcept { *this = std::move(other); }
 
 ResultTable& ResultTable::operator=(ResultTable&& other) noexcept {
@@ -36,9 +51,11 @@ ResultTable& ResultTable::operator=(ResultTable&& other) noexcept {
   blocks_ = std::move(other.blocks_);
   blockUsed_ = std::exchange(other.blockUsed_, 0);
   starts_ = std::move(other.starts_);
+  outcomes_ = std::move(other.outcomes_);
   count_ = std::exchange(other.count_, 0);
   other.blocks_.clear();
   other.starts_.clear();
+  other.outcomes_.clear();
   return *this;
 }
 
@@ -47,16 +64,16 @@ ResultTable::ResultTable(const ResultTable& other) { *this = other; }
 ResultTable& ResultTable::operator=(const ResultTable& other) {
   if (this == &other) return *this;
   Clear();
-  for (int32_t k = 1; k <= other.size(); ++k) Append(*other.View(k));
+  for (int32_t k = 1; k <= other.size(); ++k) Append(*other.View(k), other.Outcome(k));
   count_ = other.count_;
   return *this;
 }
 
-void ResultTable::Append(const PuzzleResult& record) {
-  Append(RecordView{FieldText(record.text), FieldText(record.answer), FieldText(record.title)});
+void ResultTable::Append(const PuzzleResult& record, PuzzleOutcome outcome) {
+  Append(RecordView{FieldText(record.text), FieldText(record.answer), FieldText(record.title)}, outcome);
 }
 
-void ResultTable::Append(const RecordView& record) {
+void ResultTable::Append(const RecordView& record, PuzzleOutcome outcome) {
   // The widths less one: what a PuzzleResult's field can hold. A field ends at its
   // first NUL, as in the record; kept whole, a NUL would shift the fields after it.
   const std::string_view fields[] = {UpToNul(record.text.substr(0, sizeof(PuzzleResult::text) - 1)),
@@ -77,6 +94,7 @@ void ResultTable::Append(const RecordView& record) {
   }
   blockUsed_ += need;
   starts_.push_back(start);
+  outcomes_.push_back(outcome);
   count_ = size();
 }
 
@@ -86,6 +104,8 @@ void ResultTable::Clear() {
   blockUsed_ = 0;
   starts_.clear();
   starts_.shrink_to_fit();
+  outcomes_.clear();
+  outcomes_.shrink_to_fit();
   count_ = 0;
 }
 
@@ -102,6 +122,11 @@ std::optional<RecordView> ResultTable::View(int32_t k) const {
   view.answer = TakeString(at);
   view.title = TakeString(at);
   return view;
+}
+
+PuzzleOutcome ResultTable::Outcome(int32_t k) const {
+  if (k < 1 || k > count_ || k > size()) return {};
+  return outcomes_[static_cast<std::size_t>(k - 1)];
 }
 
 const PuzzleResult* ResultTable::At(int32_t k) const {

@@ -61,6 +61,32 @@ struct RecordView {
 /// The full-width record for a view: each field cut and padded as SetField does.
 PuzzleResult Materialise(const RecordView& view);
 
+/// Which solver answered a record: the Hall kind whose solver read the riddle last
+/// (a later success replaces an earlier one, as the answer does), or the hermit's kind.
+/// kUnknown for a Hall riddle that no kind's keywords name, and for records made
+/// without a solver.
+enum class PuzzleKind : uint8_t {
+  kUnknown,
+  kCompass,
+  kPurchase,
+  kRation,
+  kProportion,
+  kLitter,
+  kSequence,
+  kHermit,
+  kTruthTeller,
+};
+
+/// The kind's name in machine-readable output: "compass", ..., "truth-teller", "unknown".
+std::string_view KindName(PuzzleKind kind);
+
+/// What a record's solver knew beyond its three fields.
+struct PuzzleOutcome {
+  PuzzleKind kind = PuzzleKind::kUnknown;
+  bool solved = false;  // false when the answer is "?": unreadable, or a sequence no rule fits
+  bool operator==(const PuzzleOutcome&) const = default;
+};
+
 /// The results of one report, in the order of the lines that closed their puzzles.
 /// A record is kept as its three strings and nothing more: the fixed widths belong to
 /// PuzzleResult, which the table hands out on demand.
@@ -72,10 +98,10 @@ class ResultTable {
   ResultTable(const ResultTable& other);
   ResultTable& operator=(const ResultTable& other);
 
-  /// Adds the record's fields (up to their NULs) at the end.
-  void Append(const PuzzleResult& record);
+  /// Adds the record's fields (up to their NULs) and its outcome at the end.
+  void Append(const PuzzleResult& record, PuzzleOutcome outcome = {});
   /// Adds a record from its three fields, each cut as SetField cuts it.
-  void Append(const RecordView& record);
+  void Append(const RecordView& record, PuzzleOutcome outcome = {});
   /// Drops every record and sets the count to 0.
   void Clear();
   /// Record k, 1-based, as a full-width record; nullptr when k is outside 1..count.
@@ -83,6 +109,8 @@ class ResultTable {
   const PuzzleResult* At(int32_t k) const;
   /// Record k, 1-based, without building the full-width record; nullopt outside 1..count.
   std::optional<RecordView> View(int32_t k) const;
+  /// Record k's outcome, 1-based; the default outcome outside 1..count.
+  PuzzleOutcome Outcome(int32_t k) const;
 
   /// -1: the report could not be opened; 0: no records; n: n records.
   int32_t count() const { return count_; }
@@ -134,6 +162,7 @@ class ResultTable {
   std::vector<std::unique_ptr<char[]>> blocks_;
   std::size_t blockUsed_ = 0;
   std::vector<const char*> starts_;
+  std::vector<PuzzleOutcome> outcomes_;  // one per record, beside starts_
   int32_t count_ = 0;
   mutable PuzzleResult shown_{};
 };

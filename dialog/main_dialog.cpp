@@ -104,6 +104,7 @@ void MainDialog::TakePath(const std::string& path) {
     return;
   }
   StopWatching();
+  lastReport_ = path;
   LoadAndShow(ScanPath(path));
 }
 
@@ -237,7 +238,10 @@ void MainDialog::OnSharedPath() {
   TakePath(std::string(SharedBlockPath(*block)));
 }
 
-void MainDialog::OnOpenFile(const std::string& path) { OnOpenFile(ScanPath(path)); }
+void MainDialog::OnOpenFile(const std::string& path) {
+  lastReport_ = path;
+  OnOpenFile(ScanPath(path));
+}
 
 void MainDialog::OnOpenFile(const ReportScan& scan) {
   StopWatching();

@@ -78,6 +78,10 @@ class MainDialog {
 
   /// The watched folder; empty when none is watched.
   const std::string& watchedFolder() const { return watched_; }
+  /// The 8-bit path of the last report loaded by path (the command line, a drop, a
+  /// hand-over, the file chooser); empty before the first. A watched folder's reports
+  /// leave it alone.
+  const std::string& lastReportPath() const { return lastReport_; }
 
   const ResultTable& table() const { return table_; }
   int32_t currentIndex() const { return currentIndex_; }
@@ -116,6 +120,7 @@ class MainDialog {
   int32_t currentIndex_ = 0;
   FolderSource* folders_;
   std::string watched_;  // empty when no folder is watched
+  std::string lastReport_;
   ReportSettler settler_;
   int64_t lastListing_ = 0;   // when the watched folder was last listed whole
   bool listingDue_ = false;   // a change asked for a listing that the interval put off

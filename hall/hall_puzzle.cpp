@@ -25,6 +25,7 @@ struct Kind {
   std::string_view keyword;
   bool nearStart;  // the first occurrence must start at the riddle's first or second character
   bool (HallPuzzle::*solve)();
+  PuzzleKind kind;
 
   bool Matches(std::string_view riddle) const {
     return nearStart ? Find(riddle, keyword) <= 1 : Contains(riddle, keyword);
@@ -33,11 +34,11 @@ struct Kind {
 
 // Every kind is tested, in this order; each success replaces the answer before it.
 constexpr Kind kKinds[] = {
-    {kOldPeasant, false, &HallPuzzle::SolveCompassPuzzle},
-    {"Tudjuk,", false, &HallPuzzle::SolvePurchasePuzzle},
-    {kProfessor, false, &HallPuzzle::SolveRationPuzzle},
-    {"Ha", true, &HallPuzzle::SolveProportionPuzzle},
-    {"alomban", false, &HallPuzzle::SolveLitterPuzzle},
+    {kOldPeasant, false, &HallPuzzle::SolveCompassPuzzle, PuzzleKind::kCompass},
+    {"Tudjuk,", false, &HallPuzzle::SolvePurchasePuzzle, PuzzleKind::kPurchase},
+    {kProfessor, false, &HallPuzzle::SolveRationPuzzle, PuzzleKind::kRation},
+    {"Ha", true, &HallPuzzle::SolveProportionPuzzle, PuzzleKind::kProportion},
+    {"alomban", false, &HallPuzzle::SolveLitterPuzzle, PuzzleKind::kLitter},
 };
 
 }  // namespace
@@ -52,6 +53,7 @@ RiddleText HallPuzzle::Text() const {
 void HallPuzzle::SetOutcome(std::string_view answer, std::string_view title) {
   SetField(result.answer, answer);
   SetField(result.title, title);
+  answered = answer != kNoAnswer;
 }
 
 void HallPuzzle::ShowNumber() {
@@ -73,15 +75,17 @@ std::optional<std::string_view> HallPuzzle::CutRiddle() {
 }
 
 bool HallPuzzle::SolveMatchingKinds(std::string_view riddle) {
-  for (const Kind& kind : kKinds) {
-    if (!kind.Matches(riddle)) continue;
-    if (!(this->*kind.solve)()) return false;
+  for (const Kind& candidate : kKinds) {
+    if (!candidate.Matches(riddle)) continue;
+    kind = candidate.kind;
+    if (!(this->*candidate.solve)()) return false;
     ShowNumber();
   }
   return true;
 }
 
 bool HallPuzzle::SolveSequenceKind() {
+  kind = PuzzleKind::kSequence;
   if (!SolveSequencePuzzle()) return false;
   if (number == kNoSolution) {
     SetOutcome(kNoAnswer, kTitleNoRule);
@@ -93,6 +97,7 @@ bool HallPuzzle::SolveSequenceKind() {
 
 bool HallPuzzle::Solve() {
   number = 0;
+  kind = PuzzleKind::kUnknown;
   const std::optional<std::string_view> riddle = CutRiddle();
   if (!riddle) {  // the buffer lacks the marks around the riddle
     SetField(result.text, "");

@@ -44,6 +44,11 @@ class HallPuzzle {
 
   PuzzleResult result;
   int32_t number = 0;
+  /// The kind whose solver read the riddle last (the one that failed, when one did);
+  /// kUnknown when no kind's keywords match.
+  PuzzleKind kind = PuzzleKind::kUnknown;
+  /// Whether the answer is a number rather than "?".
+  bool answered = false;
 
  private:
   /// The buffer up to its NUL (after the cut: up to the riddle's terminator) and the riddle's start in it.

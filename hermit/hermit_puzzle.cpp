@@ -63,11 +63,13 @@ bool HermitPuzzle::Solve() {
   if (!ReadHermitClue(text, pos, &hermitClue)) return false;
 
   if (unrecognised == kSpeakerCount) {
+    kind = PuzzleKind::kHermit;
     SetField(result.answer, std::to_string(SolveNumberClues(clues_, wantedOrdinal_)));
     SetField(result.text, kSimpleKind);
     return true;
   }
   if (unrecognised != 0) return Fail(std::to_string(unrecognised));
+  kind = PuzzleKind::kTruthTeller;
   return SolveTruthTellers(hermitClue);
 }
 

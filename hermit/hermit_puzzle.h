@@ -34,6 +34,9 @@ class HermitPuzzle {
   const TruthSet& solutions() const { return solutions_; }
 
   PuzzleResult result;
+  /// kHermit for the simple kind, kTruthTeller for the truth-teller kind, once Solve
+  /// has told them apart (kUnknown before, and when the speakers cannot be read).
+  PuzzleKind kind = PuzzleKind::kUnknown;
 
  private:
   /// Replaces result.text by the message; always false.

@@ -74,6 +74,10 @@ for name in $(tr ',|' '\n\n' <<<"$depends" | sed 's/(.*//; s/ //g'); do
 done
 [ ${#unknown[@]} -eq 0 ] && pass "every dependency is a known package" || fail "unknown dependencies: ${unknown[*]}"
 
+recommends=$(dpkg-deb -f "$deb" Recommends)
+grep -q "qt6-translations-l10n" <<<"$recommends" && pass "Recommends: qt6-translations-l10n (Qt's choosers in the player's language)" \
+  || fail "Recommends lacks qt6-translations-l10n: $recommends"
+
 echo "== dpkg -i $(basename "$deb")"
 if ! run_dpkg -i "$deb"; then
   echo "== apt-get install -f (the package's dependencies)"
@@ -109,6 +113,17 @@ for program in talvorix-cli talvorix-send; do
   else fail "$program(1) lacks ${missing[*]}"; fi
 done
 [ -f /usr/share/man/man1/talvorix.1.gz ] && pass "talvorix(1) installed" || fail "talvorix(1) missing"
+for program in talvorix talvorix-cli talvorix-send; do
+  [ -f "/usr/share/man/hu/man1/$program.1.gz" ] && pass "$program(1) in Hungarian installed (man -L hu)" \
+    || fail "/usr/share/man/hu/man1/$program.1.gz missing"
+done
+# The programs find the installed catalog: Hungarian by the locale, English without it.
+expect "talvorix-cli in Hungarian (LANGUAGE=hu)" "Használat: talvorix-cli [--json] FORDULÓ..." \
+  sh -c 'LANG=C.UTF-8 LANGUAGE=hu talvorix-cli --help | head -n 1'
+expect "talvorix-send in Hungarian (LANGUAGE=hu)" "Használat: talvorix-send ÚTVONAL" \
+  sh -c 'LANG=C.UTF-8 LANGUAGE=hu talvorix-send --help | head -n 1'
+expect "talvorix-cli in English (LANG=C)" "Usage: talvorix-cli [--json] REPORT..." \
+  sh -c 'LANG=C talvorix-cli --help | head -n 1'
 web_page=/usr/share/talvorix/talvorix.html
 if [ -s "$web_page" ] && head -c 15 "$web_page" | grep -qix '<!doctype html>' && grep -q 'id="report"' "$web_page"
 then pass "the page for the browser installed ($web_page)"; else fail "the page for the browser: $web_page"; fi

@@ -41,15 +41,17 @@ class ReportScan {
  private:
   void HandOverHermit() {
     PuzzleResult result;
+    PuzzleOutcome outcome;
     // A puzzle that cannot be read is dropped; the puzzles after it still count.
-    if (solvers_.hermit(gathered_.buffer(), gathered_.size(), &result)) table_.Append(result);
+    if (solvers_.hermit(gathered_.buffer(), gathered_.size(), &result, &outcome)) table_.Append(result, outcome);
     gathered_.Release();
   }
 
   void HandOverHall() {
     PuzzleResult result;
-    solvers_.hall(gathered_.buffer(), gathered_.size(), &result);  // kept whatever the solve says
-    table_.Append(result);
+    PuzzleOutcome outcome;
+    solvers_.hall(gathered_.buffer(), gathered_.size(), &result, &outcome);  // kept whatever the solve says
+    table_.Append(result, outcome);
     gathered_.Release();
   }
 
@@ -75,16 +77,18 @@ ResultTable Scan(LineReader& reader, const PuzzleSolvers& solvers) {
 
 PuzzleSolvers EngineSolvers() {
   return {
-      [](char* text, int32_t size, PuzzleResult* result) {
+      [](char* text, int32_t size, PuzzleResult* result, PuzzleOutcome* outcome) {
         HallPuzzle puzzle(text, size);
         const bool solved = puzzle.Solve();
         *result = puzzle.result;
+        *outcome = {puzzle.kind, solved && puzzle.answered};
         return solved;
       },
-      [](char* text, int32_t size, PuzzleResult* result) {
+      [](char* text, int32_t size, PuzzleResult* result, PuzzleOutcome* outcome) {
         HermitPuzzle puzzle(text, size);
         const bool solved = puzzle.Solve();
         *result = puzzle.result;
+        *outcome = {puzzle.kind, solved};
         return solved;
       },
   };

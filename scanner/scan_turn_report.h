@@ -35,8 +35,10 @@ int32_t ScanReportFile(std::optional<ReportFile> file, ResultTable* table,
 ResultTable ScanTurnReportText(std::string_view bytes);
 
 /// Solves one complete puzzle text (a writable NUL-terminated buffer and its size
-/// with the NUL) into `result`; the bool says whether the solve succeeded.
-using PuzzleSolver = std::function<bool(char* text, int32_t size, PuzzleResult* result)>;
+/// with the NUL) into `result` and `outcome` (which kind, whether it has an answer); the
+/// bool says whether the solve succeeded.
+using PuzzleSolver =
+    std::function<bool(char* text, int32_t size, PuzzleResult* result, PuzzleOutcome* outcome)>;
 
 /// The solvers a scan hands its puzzle texts to.
 struct PuzzleSolvers {

@@ -9,6 +9,7 @@
 #include <QDropEvent>
 #include <QFile>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QFontMetrics>
 #include <QGroupBox>
 #include <QIcon>
@@ -139,12 +140,21 @@ std::optional<QString> DialogWindow::Choose(Choice choice) {
   if (choice == Choice::kReport) {
     const QString filters = FromCp1250(kReportFilterName) + QStringLiteral(" (*.htm *.html *.mht *.mhtml);;") +
                             FromCp1250(kAllFilesFilterName) + QStringLiteral(" (*)");
-    chosen = QFileDialog::getOpenFileName(this, FromCp1250(kOpenMenuItem), QString(), filters);
+    chosen = QFileDialog::getOpenFileName(this, FromCp1250(kOpenMenuItem), StartFolder(), filters);
   } else {
-    chosen = QFileDialog::getExistingDirectory(this, FromCp1250(kWatchMenuItem));
+    chosen = QFileDialog::getExistingDirectory(this, FromCp1250(kWatchMenuItem), StartFolder());
   }
   if (chosen.isEmpty()) return std::nullopt;
   return chosen;
+}
+
+QString DialogWindow::StartFolder() {
+  if (!logic_.watchedFolder().empty()) return QFile::decodeName(logic_.watchedFolder().c_str());
+  if (logic_.lastReportPath().empty()) return {};
+  // The report's folder, if it is still there; a report that went away names none.
+  const QFileInfo report(QFile::decodeName(logic_.lastReportPath().c_str()));
+  const QFileInfo folder(report.absolutePath());
+  return folder.isDir() ? folder.absoluteFilePath() : QString();
 }
 
 void DialogWindow::OpenReport() {

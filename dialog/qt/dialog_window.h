@@ -68,6 +68,9 @@ class DialogWindow : public QDialog, public DialogView {
   void OpenReport();
   /// "Mappa figyelése…": watches the folder the user chooses.
   void WatchFolder();
+  /// Where the choosers open: the watched folder, else the last report's folder, else
+  /// empty (the chooser's own choice, the working directory).
+  QString StartFolder();
 
   void SetControlText(int controlId, std::string_view cp1250) override;
   void BringToForeground() override;

@@ -9,10 +9,14 @@
 #include "dialog/main_dialog.h"
 #include "dialog/qt/dialog_window.h"
 #include "dialog/qt/handover_watcher.h"
+#include "dialog/qt/qt_translations.h"
 
 int main(int argc, char** argv) {
   QApplication app(argc, argv);  // takes Qt's own options out of argv
   QApplication::setQuitOnLastWindowClosed(false);
+  // The choosers speak the user's language when Qt's translations are installed.
+  talvorix::QtTranslations translations;
+  static_cast<void>(translations.Load(QLocale::system()));  // none found: Qt speaks English
 
   // The arguments, joined with single blanks, are the report path.
   std::string commandLine;

@@ -13,7 +13,8 @@ send=$3
 man=$source_dir/packaging/man
 status=0
 
-# The page's text as a reader sees it, near enough: roff's "\-" is a hyphen.
+# The page's text as a reader sees it, near enough: roff's "\-" is a hyphen. A page
+# named hu/NAME is the Hungarian one.
 page_text() { sed 's/\\-/-/g' "$man/$1.1.in"; }
 
 # expect_in PAGE WORD...: each WORD appears in PAGE.
@@ -46,11 +47,35 @@ IFS='
 expect_in talvorix $keys $items
 IFS=$old_ifs
 
-options() { "$1" --help | grep -Eo -- '(^| )--[a-z]*' | tr -d ' ' | sort -u; }
+# Every option of the help, long and short, in the help's own language.
+# options english|hungarian PROGRAM
+options() {
+  case $1 in
+    english) env -u LANGUAGE -u LC_ALL -u LC_MESSAGES LANG=C "$2" --help ;;
+    hungarian) env -u LC_ALL -u LC_MESSAGES LANG=C.UTF-8 LANGUAGE=hu "$2" --help ;;
+  esac | grep -Eo -- '(^| )-(-[a-z]*|[a-z])' | tr -d ' ' | sort -u
+}
 # shellcheck disable=SC2046  # options are single words
-expect_in talvorix-cli $(options "$cli")
+expect_in talvorix-cli $(options english "$cli")
 # shellcheck disable=SC2046
-expect_in talvorix-send $(options "$send")
+expect_in talvorix-send $(options english "$send")
+# The Hungarian pages beside them: the same options (from the Hungarian help), keys and
+# menu items, and each page's sections.
+# shellcheck disable=SC2046
+expect_in hu/talvorix-cli $(options hungarian "$cli")
+# shellcheck disable=SC2046
+expect_in hu/talvorix-send $(options hungarian "$send")
+IFS='
+'
+# shellcheck disable=SC2086
+expect_in hu/talvorix $keys $items
+IFS=$old_ifs
+for page in talvorix talvorix-cli talvorix-send; do
+  if [ ! -f "$man/hu/$page.1.in" ]; then
+    echo "hu/$page.1: missing"
+    status=1
+  fi
+done
 
 # The Windows players' OLVASSEL.txt names the same keys and menu items, and the
 # command line's folder watching.

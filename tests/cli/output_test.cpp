@@ -6,7 +6,10 @@
 #include <cstdio>
 #include <nlohmann/json.hpp>
 #include <string>
+#include <string_view>
+#include <vector>
 
+#include "cli/translate.h"
 #include "core/cp1250.h"
 #include "core/notices.h"
 
@@ -31,7 +34,8 @@ std::string Written(Write&& write) {
 ResultTable TableOf(int records) {
   ResultTable table;
   for (int i = 0; i < records; ++i)
-    table.Append(RecordView{"sz\xF6veg \"" + std::to_string(i) + "\"\n\\", std::to_string(i), " C\xEDm "});
+    table.Append(RecordView{"sz\xF6veg \"" + std::to_string(i) + "\"\n\\", std::to_string(i), " C\xEDm "},
+                 {static_cast<PuzzleKind>(i % 9), i % 2 == 0});
   return table;
 }
 
@@ -73,7 +77,12 @@ TEST(CliOutput, WritingRecordByRecordGivesTheWholeDocument) {
     nlohmann::ordered_json records = nlohmann::ordered_json::array();
     for (int32_t k = 1; k <= table.count(); ++k) {
       const RecordView r = *table.View(k);
-      records.push_back({{"text", Cp1250ToUtf8(r.text)}, {"answer", Cp1250ToUtf8(r.answer)}, {"title", Cp1250ToUtf8(r.title)}});
+      const PuzzleOutcome outcome = table.Outcome(k);
+      records.push_back({{"text", Cp1250ToUtf8(r.text)},
+                         {"answer", Cp1250ToUtf8(r.answer)},
+                         {"title", Cp1250ToUtf8(r.title)},
+                         {"kind", std::string(KindName(outcome.kind))},
+                         {"solved", outcome.solved}});
     }
     nlohmann::ordered_json whole;
     whole["path"] = c.path;
@@ -145,6 +154,40 @@ TEST(CheckedOutput, FirstFailureIsKeptAndStopsTheWriting) {
   EXPECT_TRUE(fine.Write("x") && fine.Flush());
   EXPECT_EQ(fine.error(), 0);
   std::fclose(file);
+}
+
+}  // namespace
+}  // namespace talvorix
+
+namespace talvorix {
+namespace {
+
+// Messages are patterns with %s, as the catalog checks them (c-format); the values go in
+// as they are, even when they hold a percent sign themselves.
+TEST(CliMessages, FormatFillsEachPlaceholderInOrder) {
+  struct Case {
+    const char* pattern;
+    std::vector<std::string_view> values;
+    std::string want;
+  };
+  const Case kCases[] = {
+      {"unknown option %s", {"--x"}, "unknown option --x"},
+      {"%s mappa; a figyeléséhez: --watch %s", {"/a b", "/a b"}, "/a b mappa; a figyeléséhez: --watch /a b"},
+      {"100%% of %s", {"%s"}, "100% of %s"},
+      {"no value: %s.", {}, "no value: ."},
+      {"ends in %", {"x"}, "ends in %"},
+      {"other %d stays", {"x"}, "other %d stays"},
+  };
+  for (const Case& c : kCases) {
+    SCOPED_TRACE(c.pattern);
+    std::string got;
+    switch (c.values.size()) {
+      case 0: got = Format(c.pattern, {}); break;
+      case 1: got = Format(c.pattern, {c.values[0]}); break;
+      default: got = Format(c.pattern, {c.values[0], c.values[1]}); break;
+    }
+    EXPECT_EQ(got, c.want);
+  }
 }
 
 }  // namespace

@@ -142,3 +142,45 @@ TEST(ReadLeadingInteger, ReadsLikeTheCLibraryButWraps) {
 
 }  // namespace
 }  // namespace talvorix
+
+namespace talvorix {
+namespace {
+
+// Each record's outcome stays beside its fields through copies, moves and the block
+// boundaries of a large table; outside the records the outcome is the default.
+TEST(ResultTable, OutcomesFollowTheirRecords) {
+  ResultTable table;
+  constexpr int32_t kCount = 500;  // several blocks of records
+  const std::string text(1200, 'x');
+  for (int32_t i = 0; i < kCount; ++i)
+    table.Append(RecordView{text, std::to_string(i), " t "}, {static_cast<PuzzleKind>(i % 9), i % 3 != 0});
+  auto expectOutcomes = [&](const ResultTable& t, const char* what) {
+    SCOPED_TRACE(what);
+    ASSERT_EQ(t.count(), kCount);
+    for (int32_t k = 1; k <= kCount; ++k) {
+      const PuzzleOutcome want{static_cast<PuzzleKind>((k - 1) % 9), (k - 1) % 3 != 0};
+      if (t.Outcome(k) != want) {
+        ADD_FAILURE() << "record " << k;
+        return;
+      }
+    }
+    EXPECT_EQ(t.Outcome(0), PuzzleOutcome{});
+    EXPECT_EQ(t.Outcome(kCount + 1), PuzzleOutcome{});
+  };
+  expectOutcomes(table, "as appended");
+  const ResultTable copy = table;
+  expectOutcomes(copy, "copied");
+  ResultTable moved = std::move(table);
+  expectOutcomes(moved, "moved");
+  moved.SetUnreadable();
+  EXPECT_EQ(moved.Outcome(1), PuzzleOutcome{});
+  // A record made from a PuzzleResult carries its outcome too.
+  PuzzleResult record;
+  SetField(record.answer, "?");
+  moved.Clear();
+  moved.Append(record, {PuzzleKind::kSequence, false});
+  EXPECT_EQ(moved.Outcome(1), (PuzzleOutcome{PuzzleKind::kSequence, false}));
+}
+
+}  // namespace
+}  // namespace talvorix

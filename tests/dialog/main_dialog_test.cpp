@@ -7,6 +7,7 @@
 #include <chrono>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -262,6 +263,40 @@ TEST(CommandLine, TailAndPath) {
     SCOPED_TRACE(c.commandLine);
     EXPECT_EQ(CommandLineTail(c.commandLine), c.tail);
     EXPECT_EQ(CommandLinePath(c.tail), c.path);
+  }
+}
+
+}  // namespace
+}  // namespace talvorix
+
+namespace talvorix {
+namespace {
+
+// The last report loaded by path is remembered for the choosers, whichever way it came;
+// a report read from a scan (no path) leaves the one before.
+TEST(MainDialog, RemembersTheLastReportPath) {
+  const std::string first = std::string(TALVORIX_SOURCE_DIR) + "/examples/fordulo-113.html";
+  const std::string second = std::string(TALVORIX_SOURCE_DIR) + "/examples/fordulo-112.html";
+  RecordingView view;
+  FakeBlock block;
+  MainDialog dialog(view, block, first);
+  EXPECT_EQ(dialog.lastReportPath(), "");
+  struct Step {
+    const char* name;
+    std::function<void()> act;
+    std::string want;
+  };
+  const Step kSteps[] = {
+      {"command line", [&] { dialog.OnInit(); }, first},
+      {"file chooser", [&] { dialog.OnOpenFile(second); }, second},
+      {"drop of a scan", [&] { dialog.OnDrop(Records(2)); }, second},
+      {"drop of a path", [&] { dialog.OnDrop(first); }, first},
+      {"a missing file", [&] { dialog.OnOpenFile(first + ".gone"); }, first + ".gone"},
+  };
+  for (const Step& step : kSteps) {
+    SCOPED_TRACE(step.name);
+    step.act();
+    EXPECT_EQ(dialog.lastReportPath(), step.want);
   }
 }
 

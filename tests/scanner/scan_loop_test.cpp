@@ -26,7 +26,7 @@ struct Recorder {
 
   PuzzleSolvers Solvers() {
     auto record = [this](const char* kind, bool solved) {
-      return [this, kind, solved](char* text, int32_t size, PuzzleResult* result) {
+      return [this, kind, solved](char* text, int32_t size, PuzzleResult* result, PuzzleOutcome*) {
         const std::string gathered(text);
         EXPECT_EQ(static_cast<std::size_t>(size), gathered.size() + 1);
         calls.push_back(kind + gathered);

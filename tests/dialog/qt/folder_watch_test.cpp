@@ -3,9 +3,11 @@
 // and copy.
 #include <QApplication>
 #include <QClipboard>
+#include <QDialogButtonBox>
 #include <QDir>
 #include <QFile>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -22,6 +24,7 @@
 #include <string>
 
 #include "dialog/qt/dialog_window.h"
+#include "dialog/qt/qt_translations.h"
 
 namespace talvorix {
 namespace {
@@ -76,6 +79,9 @@ class ChooserAnswer {
         poll_.stop();
         filters_ = chooser->nameFilters();
         fileMode_ = chooser->fileMode();
+        directory_ = chooser->directory().absolutePath();
+        if (auto* buttons = chooser->findChild<QDialogButtonBox*>())
+          if (QPushButton* cancel = buttons->button(QDialogButtonBox::Cancel)) cancelText_ = cancel->text();
         answer_(chooser);
         answered_ = true;
       } else if (++polls_ > 200) {
@@ -88,6 +94,10 @@ class ChooserAnswer {
   bool answered() const { return answered_; }
   const QStringList& filters() const { return filters_; }
   QFileDialog::FileMode fileMode() const { return fileMode_; }
+  /// The folder the chooser showed when it opened.
+  const QString& directory() const { return directory_; }
+  /// Its cancel button's text: the language Qt's own dialogs speak.
+  const QString& cancelText() const { return cancelText_; }
 
  private:
   std::function<void(QFileDialog*)> answer_;
@@ -96,6 +106,8 @@ class ChooserAnswer {
   bool answered_ = false;
   QStringList filters_;
   QFileDialog::FileMode fileMode_ = QFileDialog::AnyFile;
+  QString directory_;
+  QString cancelText_;
 };
 
 /// Types a whole path into the chooser's name box and presses its accept button, as a
@@ -124,6 +136,8 @@ class FolderWatchTest : public QObject {
   void contextMenuOffersOpenWatchAndCopy();
   void ctrlOOpensTheRealFileChooser();
   void watchFolderOpensTheRealFolderChooser();
+  void choosersOpenInTheWatchedFolderElseTheLastReports();
+  void choosersSpeakTheLanguageOfTheLocale();
 };
 
 void FolderWatchTest::savedReportsAppearByThemselves() {
@@ -344,6 +358,78 @@ void FolderWatchTest::watchFolderOpensTheRealFolderChooser() {
   QCOMPARE(answer.fileMode(), QFileDialog::Directory);
   QCOMPARE(f.hint(), QStringLiteral("Figyelt mappa: ") + QDir(other.path()).dirName());
   QTRY_COMPARE_WITH_TIMEOUT(f.counter(), QStringLiteral("1/3"), 2000);
+}
+
+// The choosers open where the player's reports are: the watched folder, else the folder
+// of the last report loaded.
+void FolderWatchTest::choosersOpenInTheWatchedFolderElseTheLastReports() {
+  Fixture f;
+  QVERIFY(QTest::qWaitForWindowExposed(&f.window));
+  const QString examples = QFileInfo(Example("fordulo-112.html")).absolutePath();
+  QTemporaryDir other;
+  QVERIFY(other.isValid());
+  struct Step {
+    const char* name;
+    DialogWindow::Choice choice;
+    QString wantDirectory;
+    QString answer;  // typed into the chooser; empty: cancelled
+  };
+  const Step kSteps[] = {
+      {"file chooser while watching", DialogWindow::Choice::kReport, QDir(f.dir.path()).absolutePath(),
+       Example("fordulo-112.html")},
+      {"file chooser after a report", DialogWindow::Choice::kReport, examples, QString()},
+      {"folder chooser after a report", DialogWindow::Choice::kFolder, examples, other.path()},
+      {"folder chooser while watching another", DialogWindow::Choice::kFolder, QDir(other.path()).absolutePath(),
+       QString()},
+  };
+  for (const Step& step : kSteps) {
+    ChooserAnswer answer([&](QFileDialog* chooser) {
+      if (step.answer.isEmpty()) {
+        chooser->reject();
+        return;
+      }
+      TypeAndAccept(chooser, step.answer);
+    });
+    f.window.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&f.window));
+    if (step.choice == DialogWindow::Choice::kReport) {
+      QTest::keyClick(&f.window, Qt::Key_O, Qt::ControlModifier);
+    } else {
+      f.window.WatchFolder();
+    }
+    QVERIFY2(answer.answered(), step.name);
+    QCOMPARE(answer.directory(), step.wantDirectory);
+  }
+}
+
+// Qt's own dialogs speak the locale's language once its translations are loaded, and
+// English without them; the dialog's own texts stay Hungarian either way.
+void FolderWatchTest::choosersSpeakTheLanguageOfTheLocale() {
+  Fixture f;
+  QVERIFY(QTest::qWaitForWindowExposed(&f.window));
+  struct Case {
+    const char* name;
+    QLocale locale;
+    bool loads;
+    QString cancel;
+  };
+  const Case kCases[] = {
+      {"Hungarian", QLocale(QLocale::Hungarian, QLocale::Hungary), true, QStringLiteral("Mégse")},
+      {"English", QLocale(QLocale::English, QLocale::UnitedStates), false, QStringLiteral("Cancel")},
+  };
+  for (const Case& c : kCases) {
+    QtTranslations translations;
+    QVERIFY2(translations.Load(c.locale) == c.loads,
+             qPrintable(QStringLiteral("%1: qtbase's translation (Debian: qt6-translations-l10n)")
+                            .arg(QString::fromLatin1(c.name))));
+    ChooserAnswer answer([](QFileDialog* chooser) { chooser->reject(); });
+    f.window.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&f.window));
+    QTest::keyClick(&f.window, Qt::Key_O, Qt::ControlModifier);
+    QVERIFY2(answer.answered(), c.name);
+    QCOMPARE(QString(answer.cancelText()).remove(QLatin1Char('&')), c.cancel);
+    QCOMPARE(answer.filters().first(), QStringLiteral("Forduló (*.htm *.html *.mht *.mhtml)"));
+  }
 }
 
 }  // namespace talvorix
