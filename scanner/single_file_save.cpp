@@ -2,7 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
-#include <functional>
+#include <string_view>
 #include <utility>
 
 #include "scanner/byte_words.h"
@@ -206,8 +206,7 @@ std::optional<Delimiter> DelimiterLine(RandomAccessBytes& file, uint64_t start, 
 class BoundarySearch {
  public:
   explicit BoundarySearch(std::string_view boundary)
-      : needle_("\n--" + std::string(boundary)), searcher_(needle_.begin(), needle_.end()),
-        block_(kBlockSize + needle_.size()) {}
+      : needle_("\n--" + std::string(boundary)), block_(kBlockSize + needle_.size()) {}
   BoundarySearch(const BoundarySearch&) = delete;
   BoundarySearch& operator=(const BoundarySearch&) = delete;
 
@@ -227,11 +226,10 @@ class BoundarySearch {
         return std::nullopt;
       }
       next += got;
-      const auto end = block_.begin() + static_cast<std::ptrdiff_t>(carried + got);
-      for (auto at = block_.begin();; ++at) {
-        at = std::search(at, end, searcher_);
-        if (at == end) break;
-        const uint64_t start = origin + static_cast<uint64_t>(at - block_.begin());
+      // string_view::find looks for the first byte with memchr, which every library has.
+      const std::string_view text(block_.data(), carried + got);
+      for (std::size_t at = 0; (at = text.find(needle_, at)) != std::string_view::npos; ++at) {
+        const uint64_t start = origin + static_cast<uint64_t>(at);
         if (std::optional<Delimiter> found = DelimiterLine(file, start, start + needle_.size() - 1)) return found;
       }
       // The last bytes may start a boundary that the next piece completes.
@@ -245,7 +243,6 @@ class BoundarySearch {
 
  private:
   std::string needle_;
-  std::boyer_moore_horspool_searcher<std::string::const_iterator> searcher_;
   std::vector<char> block_;
 };
 
