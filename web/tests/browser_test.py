@@ -177,7 +177,10 @@ class Page:
 def cli_records(cli, path):
     run = subprocess.run([cli, "--json", "--", str(path)], capture_output=True, text=True, check=False)
     report = json.loads(run.stdout)
-    return report["count"], report.get("records", [])
+    # What the page shows: the three fields of each record (the CLI's JSON also tells the
+    # kind and whether it was solved, which the page does not show).
+    records = [{key: r[key] for key in ("text", "answer", "title")} for r in report.get("records", [])]
+    return report["count"], records
 
 
 PASSED = []
