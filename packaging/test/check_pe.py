@@ -140,8 +140,10 @@ def version_strings(block, at=0, out=None):
     return out
 
 
-def manifest_problems(manifests, gui):
-    """What the program's manifest lacks."""
+def manifest_problems(manifests, gui, installer=False):
+    """What the program's manifest lacks. The installer's manifest is the one NSIS
+    writes: per-monitor awareness first, the plain dpiAware fallback, and Vista among
+    the systems it names besides 7 to 11."""
     if len(manifests) != 1:
         return ["%d application manifests, not 1" % len(manifests)]
     import xml.etree.ElementTree as ElementTree
@@ -156,12 +158,12 @@ def manifest_problems(manifests, gui):
     problems = []
     if values("dpiAwareness")[:1] != ["PerMonitorV2, PerMonitor"]:
         problems.append("manifest: dpiAwareness is %r, not PerMonitorV2" % values("dpiAwareness"))
-    if values("dpiAware")[:1] != ["true/pm"]:
+    if values("dpiAware")[:1] != ["true/pm"] and not (installer and values("dpiAware")[:1] == ["true"]):
         problems.append("manifest: no dpiAware fallback (true/pm)")
     if attributes("requestedExecutionLevel", "level") != ["asInvoker"]:
         problems.append("manifest: the execution level is not asInvoker")
     ids = [i.strip("{}").lower() for i in attributes("supportedOS", "Id")]
-    if sorted(ids) != sorted(SUPPORTED_OS):
+    if sorted(ids) != sorted(SUPPORTED_OS) and not (installer and set(SUPPORTED_OS) <= set(ids)):
         problems.append("manifest: supportedOS %s, not Windows 7 to 11" % ids)
     if values("activeCodePage"):
         problems.append("manifest: sets the active code page")
@@ -197,7 +199,7 @@ def check(path, version):
     for key, want in expected:
         if strings.get(key) != want:
             problems.append("version record: %s is %r, not %r" % (key, strings.get(key), want))
-    problems += manifest_problems(resources.get(RT_MANIFEST, []), pe.subsystem == 2)
+    problems += manifest_problems(resources.get(RT_MANIFEST, []), pe.subsystem == 2, name.endswith("-setup.exe"))
     summary = "%s: %s, imports %s; icon %s; version %s; %s" % (
         name, SUBSYSTEMS.get(pe.subsystem, "subsystem %d" % pe.subsystem), " ".join(dlls),
         "yes" if resources.get(RT_GROUP_ICON) else "no", strings.get("FileVersion"),

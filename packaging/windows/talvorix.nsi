@@ -30,6 +30,9 @@ Target amd64-unicode
 ManifestDPIAware true
 SetCompressor /SOLID lzma
 RequestExecutionLevel user
+; Crisp at any display scaling, as the programs it installs.
+ManifestDPIAwareness "PerMonitorV2, PerMonitor"
+ManifestSupportedOS all
 
 !include MUI2.nsh
 !include FileFunc.nsh
