@@ -95,24 +95,30 @@ class DevTools:
         raise Failure(f"timed out waiting for {what}")
 
 
+def start_chromium(profile, arguments, flags=FLAGS, tools=DevTools):
+    """The real headless Chromium on a fresh profile with these flags and further
+    arguments, and a `tools` connection to its DevTools endpoint once it has said where
+    it listens."""
+    chromium = shutil.which("chromium") or shutil.which("chromium-browser")
+    if chromium is None:
+        raise Failure("chromium is not installed")
+    process = subprocess.Popen(
+        [chromium, *flags, f"--user-data-dir={profile}", "--remote-debugging-port=0", *arguments, "about:blank"],
+        stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+    port_file = pathlib.Path(profile, "DevToolsActivePort")
+    deadline = time.monotonic() + 30
+    while not port_file.exists() or len(port_file.read_text().splitlines()) < 2:
+        if time.monotonic() > deadline or process.poll() is not None:
+            raise Failure("chromium did not start")
+        time.sleep(0.05)
+    port, path = port_file.read_text().splitlines()[:2]
+    return process, tools(f"ws://127.0.0.1:{port}{path}")
+
+
 class Browser:
     def __init__(self):
         self.profile = tempfile.mkdtemp(prefix="talvorix-chromium-")
-        chromium = shutil.which("chromium") or shutil.which("chromium-browser")
-        if chromium is None:
-            raise Failure("chromium is not installed")
-        self.process = subprocess.Popen(
-            [chromium, *FLAGS, f"--user-data-dir={self.profile}", "--remote-debugging-port=0",
-             "--window-size=1024,768", "about:blank"],
-            stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-        port_file = pathlib.Path(self.profile, "DevToolsActivePort")
-        deadline = time.monotonic() + 30
-        while not port_file.exists() or len(port_file.read_text().splitlines()) < 2:
-            if time.monotonic() > deadline or self.process.poll() is not None:
-                raise Failure("chromium did not start")
-            time.sleep(0.05)
-        port, path = port_file.read_text().splitlines()[:2]
-        self.tools = DevTools(f"ws://127.0.0.1:{port}{path}")
+        self.process, self.tools = start_chromium(self.profile, ["--window-size=1024,768"])
 
     def close(self):
         self.process.terminate()

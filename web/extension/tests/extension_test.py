@@ -46,7 +46,7 @@ import websocket
 
 ROOT = pathlib.Path(__file__).resolve().parents[3]
 sys.path.insert(0, str(ROOT / "web" / "tests"))
-from browser_test import Failure, cli_records  # noqa: E402  (the page's test: shared helpers)
+from browser_test import Failure, cli_records, start_chromium  # noqa: E402  (the page's test: shared helpers)
 
 FLAGS = ["--headless=new", "--no-sandbox", "--disable-gpu", "--disable-quic", "--no-first-run",
          "--disable-background-networking", "--disable-component-update", "--disable-sync",
@@ -237,22 +237,9 @@ def test_copy(extension_dir, folder):
 class Browser:
     def __init__(self, extensions):
         self.profile = tempfile.mkdtemp(prefix="talvorix-chromium-")
-        chromium = shutil.which("chromium") or shutil.which("chromium-browser")
-        if chromium is None:
-            raise Failure("chromium is not installed")
         paths = ",".join(str(e) for e in extensions)
-        self.process = subprocess.Popen(
-            [chromium, *FLAGS, f"--user-data-dir={self.profile}", "--remote-debugging-port=0",
-             f"--disable-extensions-except={paths}", f"--load-extension={paths}", "about:blank"],
-            stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-        port_file = pathlib.Path(self.profile, "DevToolsActivePort")
-        deadline = time.monotonic() + 30
-        while not port_file.exists() or len(port_file.read_text().splitlines()) < 2:
-            if time.monotonic() > deadline or self.process.poll() is not None:
-                raise Failure("chromium did not start")
-            time.sleep(0.05)
-        port, path = port_file.read_text().splitlines()[:2]
-        self.tools = DevTools(f"ws://127.0.0.1:{port}{path}")
+        self.process, self.tools = start_chromium(
+            self.profile, [f"--disable-extensions-except={paths}", f"--load-extension={paths}"], FLAGS, DevTools)
         self.tools.send("Target.setAutoAttach", {"autoAttach": True, "waitForDebuggerOnStart": True,
                                                  "flatten": True})
         self.tools.send("Target.setDiscoverTargets", {"discover": True})
