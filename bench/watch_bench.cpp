@@ -11,8 +11,8 @@
 #include <map>
 #include <string>
 
-#include "dialog/folder_listing.h"
-#include "dialog/folder_watch.h"
+#include "watch/folder_listing.h"
+#include "watch/folder_watch.h"
 
 namespace {
 

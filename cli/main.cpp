@@ -15,8 +15,8 @@
 #include "core/cp1250.h"
 #include "core/notices.h"
 #include "core/version.h"
-#include "dialog/folder_listing.h"
 #include "scanner/scan_turn_report.h"
+#include "watch/folder_listing.h"
 
 namespace {
 

@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "dialog/wide_text_win32.h"
+#include "wintext/wide_text_win32.h"
 
 namespace talvorix {
 namespace {

@@ -15,10 +15,10 @@
 #include "cli/translate.h"
 #include "core/cp1250.h"
 #include "core/notices.h"
-#include "dialog/folder_events.h"
-#include "dialog/folder_listing.h"
-#include "dialog/folder_watch.h"
 #include "scanner/scan_turn_report.h"
+#include "watch/folder_events.h"
+#include "watch/folder_listing.h"
+#include "watch/folder_watch.h"
 
 namespace talvorix {
 namespace {

@@ -16,7 +16,7 @@
 #include "dialog/dialog_template.h"
 #include "dialog/handover.h"
 #include "dialog/handover_win32.h"
-#include "dialog/wide_text_win32.h"
+#include "wintext/wide_text_win32.h"
 
 namespace talvorix {
 namespace {

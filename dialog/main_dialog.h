@@ -9,7 +9,7 @@
 
 #include "core/puzzle_result.h"
 #include "dialog/dialog_view.h"
-#include "dialog/folder_watch.h"
+#include "dialog/folder_source.h"
 
 namespace talvorix {
 

@@ -12,12 +12,6 @@
 
 namespace talvorix {
 
-class ReportFile;
-
-/// Opens a report by a UTF-16 name, the kind of name a Windows drop delivers. Defined
-/// only in the Windows build (report_file_win32.cpp); nullopt as ReportFile::Open.
-std::optional<ReportFile> OpenWideNamedReport(const std::wstring& path);
-
 /// A regular file open for reading. Everything is decided on the opening itself, never
 /// on the name again: a name that is replaced after the opening no longer matters. Reads
 /// stop at the size the file had when it was opened; bytes appended later are not read,
@@ -82,7 +76,8 @@ class ReportFile final : public ByteSource, public RandomAccessBytes {
     return size_ - offset < buffer ? static_cast<std::size_t>(size_ - offset) : buffer;
   }
 
-  friend std::optional<ReportFile> OpenWideNamedReport(const std::wstring& path);
+  /// A platform's own ways of opening (report_file_<platform>.cpp) make their files here.
+  friend struct ReportFileMaker;
 
   Handle handle_ = kClosed;
   uint64_t size_ = 0;

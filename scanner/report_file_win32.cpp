@@ -5,6 +5,8 @@
 #include <limits>
 
 #include "scanner/report_file.h"
+#include "scanner/report_file_win32.h"
+#include "wintext/wide_text_win32.h"
 
 namespace talvorix {
 namespace {
@@ -15,17 +17,6 @@ constexpr DWORD kShareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELE
 /// who connected: it may identify the player, never act as the player. Regular files
 /// ignore this.
 constexpr DWORD kOpenFlags = FILE_FLAG_SEQUENTIAL_SCAN | SECURITY_SQOS_PRESENT | SECURITY_IDENTIFICATION;
-
-/// UTF-8 as UTF-16; empty when it is not well-formed UTF-8.
-std::wstring WideFromUtf8(const std::string& utf8) {
-  if (utf8.empty()) return {};
-  const int size = static_cast<int>(utf8.size());
-  const int length = MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, utf8.data(), size, nullptr, 0);
-  if (length <= 0) return {};
-  std::wstring wide(static_cast<std::size_t>(length), L'\0');
-  if (MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, utf8.data(), size, wide.data(), length) != length) return {};
-  return wide;
-}
 
 /// The size of the file on disk behind `file`; nullopt for a directory, a pipe, a
 /// console or any other device. Decided on the handle, never on the name again.
@@ -52,6 +43,10 @@ HANDLE FromHandleValue(std::intptr_t value) { return reinterpret_cast<HANDLE>(va
 
 }  // namespace
 
+struct ReportFileMaker {
+  static ReportFile Make(std::intptr_t handle, uint64_t size) { return ReportFile(handle, size); }
+};
+
 // The programs hold 8-bit paths in UTF-8 on Windows and open them by their UTF-16 form,
 // so that no name is bent to fit the system's code page.
 std::optional<ReportFile> ReportFile::Open(const std::string& path) {
@@ -66,7 +61,7 @@ std::optional<ReportFile> OpenWideNamedReport(const std::wstring& path) {
   const HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, kShareAll, nullptr, OPEN_EXISTING, kOpenFlags, nullptr);
   const std::optional<uint64_t> size = KeepIfRegular(file);
   if (!size) return std::nullopt;
-  return ReportFile(ToHandleValue(file), *size);
+  return ReportFileMaker::Make(ToHandleValue(file), *size);
 }
 
 std::size_t ReportFile::ReadAt(uint64_t offset, std::span<char> buffer) {

@@ -16,9 +16,9 @@ namespace talvorix {
 namespace {
 
 /// One report's scan: both trackers over the one gathered text, and the records kept.
-class ReportScan {
+class TurnReportScan {
  public:
-  explicit ReportScan(const PuzzleSolvers& solvers) : solvers_(solvers) {}
+  explicit TurnReportScan(const PuzzleSolvers& solvers) : solvers_(solvers) {}
 
   /// Runs the tests on one read. Their order decides how puzzles that overlap share the
   /// gathered text, so it is part of the behaviour.
@@ -64,7 +64,7 @@ class ReportScan {
 };
 
 ResultTable Scan(LineReader& reader, const PuzzleSolvers& solvers) {
-  ReportScan scan(solvers);
+  TurnReportScan scan(solvers);
   std::string_view read;
   for (bool atEnd = false; !atEnd;) {
     atEnd = reader.ReadLine(kReadLimit, &read);

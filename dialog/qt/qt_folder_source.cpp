@@ -5,7 +5,7 @@
 #include <algorithm>
 
 #include "core/cp1250.h"
-#include "dialog/folder_listing.h"
+#include "watch/folder_listing.h"
 
 namespace talvorix {
 

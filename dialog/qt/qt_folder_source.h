@@ -14,8 +14,8 @@
 #include <span>
 #include <string>
 
-#include "dialog/folder_events.h"
-#include "dialog/folder_watch.h"
+#include "dialog/folder_source.h"
+#include "watch/folder_events.h"
 
 namespace talvorix {
 

@@ -16,7 +16,7 @@
 #include "dialog/handover.h"
 #include "dialog/handover_win32.h"
 #include "dialog/main_dialog.h"
-#include "dialog/wide_text_win32.h"
+#include "wintext/wide_text_win32.h"
 #include "dialog/win32/dpi_layout.h"
 #include "dialog/win32/win32_folder_source.h"
 #include "dialog/win32/win32_view.h"

@@ -6,10 +6,10 @@
 #include <string_view>
 #include <utility>
 
-#include "dialog/folder_listing.h"
 #include "dialog/main_dialog.h"
-#include "dialog/wide_text_win32.h"
 #include "dialog/win32/win32_view.h"
+#include "watch/folder_listing_win32.h"
+#include "wintext/wide_text_win32.h"
 
 namespace talvorix {
 namespace {

@@ -16,7 +16,7 @@
 #include <string>
 #include <vector>
 
-#include "dialog/folder_watch.h"
+#include "dialog/folder_source.h"
 
 namespace talvorix {
 

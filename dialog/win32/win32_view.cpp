@@ -4,7 +4,7 @@
 
 #include <cstring>
 
-#include "scanner/report_file.h"
+#include "scanner/report_file_win32.h"
 #include "scanner/scan_turn_report.h"
 
 namespace talvorix {

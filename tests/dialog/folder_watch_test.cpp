@@ -1,7 +1,7 @@
 // Watching a folder: the dialog logic over a fake folder and a fake clock. The fake
 // folder's listing is what the test says; the reports it names exist on disk, each with
 // as many riddles as tell them apart.
-#include "dialog/folder_watch.h"
+#include "dialog/folder_source.h"
 
 #include <gtest/gtest.h>
 
@@ -127,34 +127,6 @@ struct Watch {
     return n;
   }
 };
-
-TEST(FolderNames, ReportsAndComponents) {
-  struct Case {
-    std::string_view name;
-    bool report;
-  };
-  const Case kReports[] = {{"a.html", true}, {"a.HTM", true}, {"a.HtMl", true}, {"a.htm.txt", false},
-                           {"a.shtml", false}, {"a.htmlx", false}, {".html", false}, {"html", false}, {"", false},
-                           {"a.mht", true}, {"a.MHTML", true}, {".mhtml", false},
-                           {"a.html.part", false}, {"a.html.crdownload", false}, {"a.html.download", false},
-                           {"a.html.tmp", false}, {"a.html~", false}};
-  for (const Case& c : kReports) {
-    SCOPED_TRACE(c.name);
-    EXPECT_EQ(IsReportName(c.name), c.report);
-  }
-  struct Component {
-    std::string_view path;
-    std::string_view last;
-  };
-  const Component kComponents[] = {{"/home/p/Letöltések", "Letöltések"}, {"/home/p/dl/", "dl"},
-                                   {"C:\\Users\\p\\Downloads\\\\", "Downloads"}, {"dl", "dl"}, {"/", ""}};
-  for (const Component& c : kComponents) {
-    SCOPED_TRACE(c.path);
-    EXPECT_EQ(LastPathComponent(c.path), c.last);
-  }
-  EXPECT_EQ(PathInFolder("/d", "a.html"), "/d/a.html");
-  EXPECT_EQ(PathInFolder("/d/", "a.html"), "/d/a.html");
-}
 
 TEST(FolderWatch, StartShowsTheNewestReportOnceSettled) {
   struct Case {

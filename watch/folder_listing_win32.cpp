@@ -3,8 +3,8 @@
 
 #include <windows.h>
 
-#include "dialog/folder_listing.h"
-#include "dialog/wide_text_win32.h"
+#include "watch/folder_listing_win32.h"
+#include "wintext/wide_text_win32.h"
 
 namespace talvorix {
 namespace {

@@ -1,4 +1,4 @@
-#include "dialog/wide_text_win32.h"
+#include "wintext/wide_text_win32.h"
 
 namespace talvorix {
 namespace {

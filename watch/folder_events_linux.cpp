@@ -7,7 +7,7 @@
 #include <climits>
 #include <cstring>
 
-#include "dialog/folder_events.h"
+#include "watch/folder_events.h"
 
 namespace talvorix {
 

@@ -1,6 +1,6 @@
-#include "dialog/folder_watch.h"
+#include "watch/folder_watch.h"
 
-#include "dialog/folder_listing.h"
+#include "watch/folder_listing.h"
 
 #include <algorithm>
 #include <tuple>
@@ -25,14 +25,6 @@ bool EndsWithNoCase(std::string_view text, std::string_view suffix) {
 bool IsCandidate(const FolderEntry& entry) { return entry.size > 0 && IsReportName(entry.name); }
 
 }  // namespace
-
-std::optional<FolderEntry> FolderSource::Stat(const std::string& folder, const std::string& name) {
-  const std::optional<std::vector<FolderEntry>> listing = List(folder);
-  if (!listing) return std::nullopt;
-  for (const FolderEntry& entry : *listing)
-    if (entry.name == name) return entry;
-  return std::nullopt;
-}
 
 bool IsReportName(std::string_view name) {
   // A name that is only the extension is a hidden file, not a saved report. Downloads

@@ -4,7 +4,7 @@
 #include <chrono>
 #include <thread>
 
-#include "dialog/folder_events.h"
+#include "watch/folder_events.h"
 
 namespace talvorix {
 

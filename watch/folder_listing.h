@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "dialog/folder_watch.h"
+#include "watch/folder_watch.h"
 
 namespace talvorix {
 
@@ -31,13 +31,5 @@ int64_t FileTimeNow();
 
 /// The separator PathInFolder puts between a folder and a name: '/', or '\' on Windows.
 char PathSeparator();
-
-#ifdef _WIN32
-/// ListFolder for a folder named in UTF-16, with the file names in UTF-8, so that no
-/// name is lost to the system's code page.
-std::optional<std::vector<FolderEntry>> ListWideFolder(const std::wstring& folder);
-/// StatFolderFile for a folder named in UTF-16 and a file name in UTF-8.
-std::optional<FolderEntry> StatWideFolderFile(const std::wstring& folder, const std::string& name);
-#endif
 
 }  // namespace talvorix

@@ -4,7 +4,7 @@
 #include <time.h>
 #include <unistd.h>
 
-#include "dialog/folder_listing.h"
+#include "watch/folder_listing.h"
 
 namespace talvorix {
 namespace {
