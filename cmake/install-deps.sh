@@ -12,6 +12,7 @@ packages=(
   nlohmann-json3-dev  # JSON output of talvorix-cli
   gettext        # msgfmt, xgettext: the Hungarian catalog of the command-line programs
   locales        # localedef: the tests make hu_HU.UTF-8 in a folder of their own
+  python3        # cmake/check_layers.py: the layers test reads the link graph
   "$@"
 )
 

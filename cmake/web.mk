@@ -27,7 +27,7 @@ bench-web: web
 	cmake --build --preset bench -j $(JOBS)
 	web/bench.sh build-bench build-web
 
-# The browser extension (web/extension/, see README's Browser extension):
+# The browser extension (web/extension/, see README's Browser extension and docs/building.md):
 # build-web/talvorix-extension/ unpacked and build-web/talvorix-extension.zip.
 extension: web
 	@cmake/install-deps.sh librsvg2-bin zip
