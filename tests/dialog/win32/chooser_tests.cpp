@@ -84,18 +84,10 @@ void Foreground(const Dialog& dialog) {
   if (GetForegroundWindow() != dialog.window()) Fail("the dialog did not come to the front");
 }
 
-/// Types Ctrl and a key, as the keyboard does.
+/// Types Ctrl and a key into the dialog, as the keyboard does.
 void PressWithCtrl(const Dialog& dialog, WORD key) {
   Foreground(dialog);
-  INPUT keys[4] = {};
-  for (INPUT& k : keys) k.type = INPUT_KEYBOARD;
-  keys[0].ki.wVk = VK_CONTROL;
-  keys[1].ki.wVk = key;
-  keys[2].ki.wVk = key;
-  keys[2].ki.dwFlags = KEYEVENTF_KEYUP;
-  keys[3].ki.wVk = VK_CONTROL;
-  keys[3].ki.dwFlags = KEYEVENTF_KEYUP;
-  if (SendInput(4, keys, sizeof(INPUT)) != 4) Fail("cannot type Ctrl+key");
+  TypeWithCtrl(key);
 }
 
 /// Waits until every message sent to the dialog before has been handled.
@@ -111,37 +103,6 @@ bool WaitForShown(const Dialog& dialog, const std::vector<std::string>& want) {
     Sleep(kPollMs);
   }
   return false;
-}
-
-std::string ClipboardText() {
-  std::string text;
-  for (DWORD waited = 0; waited < kWindowTimeoutMs; waited += kPollMs) {
-    if (OpenClipboard(nullptr)) {
-      if (const HANDLE data = GetClipboardData(CF_UNICODETEXT)) {
-        if (const auto* wide = static_cast<const wchar_t*>(GlobalLock(data))) {
-          text = Utf8(wide);
-          GlobalUnlock(data);
-        }
-      }
-      CloseClipboard();
-      return text;
-    }
-    Sleep(kPollMs);
-  }
-  Fail("cannot open the clipboard");
-  return text;
-}
-
-void SetClipboardText(const std::wstring& text) {
-  if (!OpenClipboard(nullptr)) return Fail("cannot open the clipboard");
-  EmptyClipboard();
-  const std::size_t bytes = (text.size() + 1) * sizeof(wchar_t);
-  if (HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, bytes)) {
-    std::memcpy(GlobalLock(memory), text.c_str(), bytes);
-    GlobalUnlock(memory);
-    if (SetClipboardData(CF_UNICODETEXT, memory) == nullptr) GlobalFree(memory);
-  }
-  CloseClipboard();
 }
 
 /// The texts of a combo box in another process's window; the system copies them over.
@@ -340,15 +301,7 @@ void KeysInTheChooserBelongToIt() {
   for (DWORD waited = 0; GetForegroundWindow() != chooser && waited < kWindowTimeoutMs; waited += kPollMs) Sleep(kPollMs);
   // The name box has the focus in a new chooser; everything in it is selected.
   SendMessageW(edit, EM_SETSEL, 0, -1);
-  INPUT keys[4] = {};
-  for (INPUT& k : keys) k.type = INPUT_KEYBOARD;
-  keys[0].ki.wVk = VK_CONTROL;
-  keys[1].ki.wVk = 'C';
-  keys[2].ki.wVk = 'C';
-  keys[2].ki.dwFlags = KEYEVENTF_KEYUP;
-  keys[3].ki.wVk = VK_CONTROL;
-  keys[3].ki.dwFlags = KEYEVENTF_KEYUP;
-  SendInput(4, keys, sizeof(INPUT));
+  TypeWithCtrl('C');
   std::string copied;
   for (DWORD waited = 0; waited < kWindowTimeoutMs; waited += kPollMs) {
     copied = ClipboardText();
@@ -356,9 +309,7 @@ void KeysInTheChooserBelongToIt() {
     Sleep(kPollMs);
   }
   ExpectEq("Ctrl+C in the chooser's name box copies the selection", Utf8(typed), copied);
-  keys[1].ki.wVk = 'O';
-  keys[2].ki.wVk = 'O';
-  SendInput(4, keys, sizeof(INPUT));
+  TypeWithCtrl('O');
   Sleep(1000);
   std::pair<DWORD, int> count{GetProcessId(dialog.process()), 0};
   EnumWindows(

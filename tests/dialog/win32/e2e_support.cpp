@@ -388,4 +388,50 @@ std::wstring FreshFolder(const std::wstring& name) {
   return folder;
 }
 
+void TypeWithCtrl(WORD key) {
+  INPUT keys[4] = {};
+  for (INPUT& k : keys) k.type = INPUT_KEYBOARD;
+  keys[0].ki.wVk = VK_CONTROL;
+  keys[1].ki.wVk = key;
+  keys[2].ki.wVk = key;
+  keys[2].ki.dwFlags = KEYEVENTF_KEYUP;
+  keys[3].ki.wVk = VK_CONTROL;
+  keys[3].ki.dwFlags = KEYEVENTF_KEYUP;
+  if (SendInput(4, keys, sizeof(INPUT)) != 4) Fail("cannot type Ctrl+key");
+}
+
+std::string ClipboardText() {
+  // Another program may hold the clipboard for a moment.
+  constexpr DWORD kTimeoutMs = 5000;
+  constexpr DWORD kPollMs = 25;
+  std::string text;
+  for (DWORD waited = 0; waited < kTimeoutMs; waited += kPollMs) {
+    if (OpenClipboard(nullptr)) {
+      if (const HANDLE data = GetClipboardData(CF_UNICODETEXT)) {
+        if (const auto* wide = static_cast<const wchar_t*>(GlobalLock(data))) {
+          text = Utf8(wide);
+          GlobalUnlock(data);
+        }
+      }
+      CloseClipboard();
+      return text;
+    }
+    Sleep(kPollMs);
+  }
+  Fail("cannot open the clipboard");
+  return text;
+}
+
+void SetClipboardText(const std::wstring& text) {
+  if (!OpenClipboard(nullptr)) return Fail("cannot open the clipboard");
+  EmptyClipboard();
+  const std::size_t bytes = (text.size() + 1) * sizeof(wchar_t);
+  if (HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, bytes)) {
+    std::memcpy(GlobalLock(memory), text.c_str(), bytes);
+    GlobalUnlock(memory);
+    if (SetClipboardData(CF_UNICODETEXT, memory) == nullptr) GlobalFree(memory);
+  }
+  CloseClipboard();
+}
+
 }  // namespace talvorix::e2e

@@ -112,4 +112,12 @@ void Save(const char* example, const std::wstring& folder, const std::wstring& n
 /// A new folder in the scratch folder.
 std::wstring FreshFolder(const std::wstring& name);
 
+/// Types Ctrl and a key into the window that has the keyboard, as the keyboard does.
+void TypeWithCtrl(WORD key);
+/// The clipboard's Unicode text in UTF-8 ("" when it holds none); a failure when the
+/// clipboard cannot be opened.
+std::string ClipboardText();
+/// Puts Unicode text on the clipboard.
+void SetClipboardText(const std::wstring& text);
+
 }  // namespace talvorix::e2e

@@ -205,26 +205,11 @@ void CopyPutsTheAnswerOnTheClipboard() {
   if (!dialog.ok()) return;
   SetForegroundWindow(dialog.window());
   Sleep(200);
-  INPUT keys[4] = {};
-  for (INPUT& key : keys) key.type = INPUT_KEYBOARD;
-  keys[0].ki.wVk = VK_CONTROL;
-  keys[1].ki.wVk = 'C';
-  keys[2].ki.wVk = 'C';
-  keys[2].ki.dwFlags = KEYEVENTF_KEYUP;
-  keys[3].ki.wVk = VK_CONTROL;
-  keys[3].ki.dwFlags = KEYEVENTF_KEYUP;
-  SendInput(4, keys, sizeof(INPUT));
+  TypeWithCtrl('C');
   std::string copied;
   for (int i = 0; i < 40 && copied.empty(); ++i) {
     Sleep(50);
-    if (!OpenClipboard(nullptr)) continue;
-    if (const HANDLE data = GetClipboardData(CF_UNICODETEXT)) {
-      if (const auto* text = static_cast<const wchar_t*>(GlobalLock(data))) {
-        copied = Utf8(text);
-        GlobalUnlock(data);
-      }
-    }
-    CloseClipboard();
+    copied = ClipboardText();
   }
   ExpectEq("the clipboard after Ctrl+C", dialog.Text(kAnswerControl), copied);
 }
