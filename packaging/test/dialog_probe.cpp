@@ -12,6 +12,7 @@
 #include <string>
 
 #include "dialog/resources/resource.h"
+#include "wintext/wide_text_win32.h"
 
 namespace {
 
@@ -35,14 +36,7 @@ BOOL CALLBACK FindDialog(HWND window, LPARAM param) {
   return FALSE;
 }
 
-std::string Utf8(const std::wstring& text) {
-  if (text.empty()) return {};
-  const int size = WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0, nullptr,
-                                       nullptr);
-  std::string out(static_cast<size_t>(size), '\0');
-  WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), out.data(), size, nullptr, nullptr);
-  return out;
-}
+std::string Utf8(const std::wstring& text) { return talvorix::NarrowShown(text, CP_UTF8, '?'); }
 
 std::wstring WindowText(HWND window) {
   wchar_t text[512] = {};

@@ -18,16 +18,11 @@
 #include <string>
 #include <vector>
 
+#include "wintext/wide_text_win32.h"
+
 namespace {
 
-std::string Utf8(const std::wstring& text) {
-  if (text.empty()) return {};
-  const int size = WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0, nullptr,
-                                       nullptr);
-  std::string out(static_cast<size_t>(size), '\0');
-  WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), out.data(), size, nullptr, nullptr);
-  return out;
-}
+std::string Utf8(const std::wstring& text) { return talvorix::NarrowShown(text, CP_UTF8, '?'); }
 
 // One shortcut as "TARGET|ARGUMENTS|WORKING DIRECTORY"; false when it cannot be read.
 bool DescribeShortcut(const std::wstring& path, std::wstring* description) {

@@ -10,6 +10,7 @@
 
 #include "dialog/dialog_template.h"
 #include "dialog/handover.h"
+#include "wintext/wide_text_win32.h"
 
 namespace talvorix::e2e {
 
@@ -46,22 +47,9 @@ BOOL CALLBACK MatchDialog(HWND window, LPARAM lp) {
 
 }  // namespace
 
-std::string Utf8(std::wstring_view wide) {
-  if (wide.empty()) return {};
-  const int n = WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()), nullptr, 0, nullptr,
-                                    nullptr);
-  std::string out(static_cast<std::size_t>(n), '\0');
-  WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()), out.data(), n, nullptr, nullptr);
-  return out;
-}
+std::string Utf8(std::wstring_view wide) { return NarrowShown(wide, CP_UTF8, '?'); }
 
-std::wstring Wide(std::string_view utf8) {
-  if (utf8.empty()) return {};
-  const int n = MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), nullptr, 0);
-  std::wstring out(static_cast<std::size_t>(n), L'\0');
-  MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), out.data(), n);
-  return out;
-}
+std::wstring Wide(std::string_view utf8) { return WideFrom(utf8, CP_UTF8); }
 
 std::string AnsiPath(const std::wstring& path) {
   std::string out(path.size() * 2 + 1, '\0');

@@ -46,21 +46,11 @@ import websocket
 
 ROOT = pathlib.Path(__file__).resolve().parents[3]
 sys.path.insert(0, str(ROOT / "web" / "tests"))
-from browser_test import Failure, cli_records, start_chromium  # noqa: E402  (the page's test: shared helpers)
+from browser_test import PASSED, Failure, cli_records, expect, start_chromium  # noqa: E402  (the page's test: shared helpers)
 
 FLAGS = ["--headless=new", "--no-sandbox", "--disable-gpu", "--disable-quic", "--no-first-run",
          "--disable-background-networking", "--disable-component-update", "--disable-sync",
          "--lang=hu", "--window-size=1280,900"]
-PASSED = []
-
-
-def expect(what, got, want):
-    if got != want:
-        raise Failure(f"{what}: got {got!r}, want {want!r}")
-    PASSED.append(what)
-    print(f"ok - {what}")
-
-
 class DevTools:
     """The browser connection. Every target is attached as it appears, paused until the
     Network domain records it, so every request of every page, popup and worker is seen."""
