@@ -1,9 +1,10 @@
 #pragma once
 // Change notifications of one watched folder, with the names of the files that
-// changed, where the system gives them (Linux: inotify). Elsewhere nothing is reported
-// and the caller looks at the whole folder now and then.
+// changed, where the system gives them (Linux: inotify; Windows: ReadDirectoryChangesW).
+// Elsewhere nothing is reported and the caller looks at the whole folder now and then.
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -18,21 +19,22 @@ struct FolderChanges {
 
 class FolderEvents {
  public:
-  FolderEvents() = default;
+  FolderEvents();
   ~FolderEvents();
   FolderEvents(const FolderEvents&) = delete;
   FolderEvents& operator=(const FolderEvents&) = delete;
 
   /// Starts reporting the folder's changes, in place of any folder before; false when
-  /// the system cannot, and then nothing is reported.
+  /// the system cannot, and then nothing is reported. The folder is named as ListFolder
+  /// takes it, and so are the names reported.
   bool Open(const std::string& folder);
   /// Stops reporting.
   void Close();
   /// Whether changes are being reported.
-  bool open() const { return descriptor_ >= 0; }
-  /// A descriptor that is readable while changes wait to be read (-1 when none), for an
-  /// event loop to wait on.
-  int descriptor() const { return descriptor_; }
+  bool open() const { return state_ != nullptr; }
+  /// A descriptor that is readable while changes wait to be read, for an event loop to
+  /// wait on; -1 when none (not open, or not a system of descriptors).
+  int descriptor() const;
   /// Reads the changes that wait, without blocking.
   FolderChanges Read();
   /// Waits up to `milliseconds` for changes and reads them; `*ready` tells whether any
@@ -40,7 +42,8 @@ class FolderEvents {
   FolderChanges Wait(int64_t milliseconds, bool* ready);
 
  private:
-  int descriptor_ = -1;
+  struct State;  // the system's handles
+  std::unique_ptr<State> state_;
 };
 
 }  // namespace talvorix

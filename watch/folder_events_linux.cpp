@@ -11,7 +11,18 @@
 
 namespace talvorix {
 
-FolderEvents::~FolderEvents() { Close(); }
+struct FolderEvents::State {
+  explicit State(int fd) : descriptor(fd) {}
+  State(const State&) = delete;
+  State& operator=(const State&) = delete;
+  ~State() { close(descriptor); }
+  int descriptor;
+};
+
+FolderEvents::FolderEvents() = default;
+FolderEvents::~FolderEvents() = default;
+
+int FolderEvents::descriptor() const { return state_ ? state_->descriptor : -1; }
 
 bool FolderEvents::Open(const std::string& folder) {
   Close();
@@ -23,21 +34,18 @@ bool FolderEvents::Open(const std::string& folder) {
     close(descriptor);
     return false;
   }
-  descriptor_ = descriptor;
+  state_ = std::make_unique<State>(descriptor);
   return true;
 }
 
-void FolderEvents::Close() {
-  if (descriptor_ >= 0) close(descriptor_);
-  descriptor_ = -1;
-}
+void FolderEvents::Close() { state_.reset(); }
 
 FolderChanges FolderEvents::Read() {
   FolderChanges changes;
-  if (descriptor_ < 0) return changes;
+  if (!state_) return changes;
   alignas(struct inotify_event) char buffer[64 * 1024];
   for (;;) {
-    const ssize_t got = read(descriptor_, buffer, sizeof buffer);
+    const ssize_t got = read(state_->descriptor, buffer, sizeof buffer);
     if (got < 0 && errno == EINTR) continue;
     if (got <= 0) break;
     for (std::size_t at = 0; at + sizeof(struct inotify_event) <= static_cast<std::size_t>(got);) {
@@ -63,11 +71,11 @@ FolderChanges FolderEvents::Read() {
 FolderChanges FolderEvents::Wait(int64_t milliseconds, bool* ready) {
   *ready = false;
   const int timeout = static_cast<int>(std::clamp<int64_t>(milliseconds, 0, INT_MAX));
-  if (descriptor_ < 0) {
+  if (!state_) {
     if (timeout > 0) poll(nullptr, 0, timeout);
     return {};
   }
-  struct pollfd wait = {descriptor_, POLLIN, 0};
+  struct pollfd wait = {state_->descriptor, POLLIN, 0};
   if (poll(&wait, 1, timeout) <= 0) return {};
   *ready = true;
   return Read();

@@ -8,7 +8,12 @@
 
 namespace talvorix {
 
+struct FolderEvents::State {};
+
+FolderEvents::FolderEvents() = default;
 FolderEvents::~FolderEvents() = default;
+
+int FolderEvents::descriptor() const { return -1; }
 
 bool FolderEvents::Open(const std::string&) { return false; }
 

@@ -8,6 +8,7 @@
 
 #include "dialog/main_dialog.h"
 #include "dialog/win32/win32_view.h"
+#include "watch/folder_events_win32.h"
 #include "watch/folder_listing_win32.h"
 #include "wintext/wide_text_win32.h"
 
@@ -16,11 +17,6 @@ namespace {
 
 /// Where the folder gives no notifications, it is looked at this often.
 constexpr UINT kLookMilliseconds = 250;
-/// Bytes of notifications the system may gather between two reads; more overflow, and
-/// the folder is then listed whole.
-constexpr DWORD kNotificationBytes = 64 * 1024;
-constexpr DWORD kNotifyFilter = FILE_NOTIFY_CHANGE_FILE_NAME | FILE_NOTIFY_CHANGE_SIZE |
-                                FILE_NOTIFY_CHANGE_LAST_WRITE | FILE_NOTIFY_CHANGE_CREATION;
 
 /// A name kept in UTF-8 as UTF-16; ill-formed UTF-8 is refused, not replaced.
 std::wstring WideName(std::string_view name) { return WideFrom(name, CP_UTF8, MB_ERR_INVALID_CHARS); }
@@ -75,8 +71,8 @@ class Win32FolderSource::Notifications {
     ResetEvent(done_);
     overlapped_ = {};
     overlapped_.hEvent = done_;
-    return ReadDirectoryChangesW(folder_, buffer_.data(), static_cast<DWORD>(buffer_.size()), FALSE, kNotifyFilter,
-                                 nullptr, &overlapped_, nullptr) != 0;
+    return ReadDirectoryChangesW(folder_, buffer_.data(), static_cast<DWORD>(buffer_.size()), FALSE,
+                                 kFolderNotifyFilter, nullptr, &overlapped_, nullptr) != 0;
   }
 
   DWORD Run() {
@@ -101,23 +97,13 @@ class Win32FolderSource::Notifications {
 
   /// Queues the names of one read (none: the notifications overflowed) and tells the window.
   void Queue(DWORD bytes, bool ended) {
+    FolderChanges read;
+    AddNotifiedNames(buffer_.data(), bytes, &read);
     {
       const std::lock_guard<std::mutex> hold(changes_->lock);
-      if (bytes == 0) changes_->unknown = true;
+      if (read.unknown) changes_->unknown = true;
       if (ended) changes_->ended = true;
-      for (DWORD at = 0; bytes != 0 && at + sizeof(FILE_NOTIFY_INFORMATION) <= bytes;) {
-        const auto* entry = reinterpret_cast<const FILE_NOTIFY_INFORMATION*>(buffer_.data() + at);
-        const std::wstring_view name(entry->FileName, entry->FileNameLength / sizeof(WCHAR));
-        // A short (8.3) name stands for a long one that only a listing tells.
-        const std::optional<std::string> utf8 = NarrowTo(name, CP_UTF8);
-        if (!utf8 || utf8->empty() || name.find(L'~') != std::wstring_view::npos) {
-          changes_->unknown = true;
-        } else {
-          changes_->names.push_back(*utf8);
-        }
-        if (entry->NextEntryOffset == 0) break;
-        at += entry->NextEntryOffset;
-      }
+      changes_->names.insert(changes_->names.end(), read.names.begin(), read.names.end());
     }
     if (!changes_->posted.exchange(true)) PostMessageW(window_, kFolderEventsMessage, 0, 0);
   }
@@ -130,7 +116,7 @@ class Win32FolderSource::Notifications {
   HANDLE thread_ = nullptr;
   OVERLAPPED overlapped_{};
   // FILE_NOTIFY_INFORMATION records are DWORD-aligned.
-  alignas(DWORD) std::array<char, kNotificationBytes> buffer_{};
+  alignas(DWORD) std::array<char, kFolderNotificationBytes> buffer_{};
 };
 
 Win32FolderSource::Win32FolderSource() : changes_(std::make_shared<Changes>()) {}
