@@ -37,7 +37,7 @@ std::size_t Advance(std::string_view text, std::size_t pos, std::size_t step) {
 
 }  // namespace
 
-HermitPuzzle::HermitPuzzle(char* text, int32_t size) : text_(text), size_(size) {}
+HermitPuzzle::HermitPuzzle(std::string_view text) : text_(UpToNul(text)) {}
 
 bool HermitPuzzle::Fail(std::string_view message) {
   SetField(result.text, message);
@@ -51,7 +51,7 @@ bool HermitPuzzle::Fail(std::string_view first, std::string_view second) {
 }
 
 bool HermitPuzzle::Solve() {
-  const std::string_view text = text_ == nullptr ? std::string_view() : std::string_view(text_);
+  const std::string_view text = text_;
   std::string_view kindWord;
   std::size_t pos = 0;
   if (!ReadHeader(text, &kindWord, &pos)) return false;
