@@ -32,10 +32,6 @@ std::string_view CommandLinePath(std::string_view tail);
 /// bytes when it holds no NUL.
 std::string_view SharedBlockPath(std::span<const char> block);
 
-/// What Ctrl+C copies from a record (Windows-1250): its answer, or, for an answer cut
-/// short with "…", the whole answer written at the end of its text.
-std::string_view CopyableAnswer(const PuzzleResult& record);
-
 class MainDialog {
  public:
   /// `commandLinePath` is the path as the command line gave it (quotes already removed).
