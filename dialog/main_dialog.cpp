@@ -47,10 +47,10 @@ ReportScan MainDialog::ScanPath(std::string path) {
   return [path = std::move(path)](ResultTable* table) { return ScanTurnReport(path, table, kDialogReportLimit); };
 }
 
-int32_t MainDialog::LoadTurnReport(const ReportScan& scan) {
-  table_.Clear();
-  if (scan(&table_) < 0) table_.SetUnreadable();
-  return table_.count();
+ResultTable MainDialog::ReadTable(const ReportScan& scan) {
+  ResultTable table;
+  if (scan(&table) < 0) table.SetUnreadable();
+  return table;
 }
 
 void MainDialog::ShowResult(int32_t k) {
@@ -73,8 +73,8 @@ void MainDialog::ShowNotice() {
 }
 
 void MainDialog::LoadAndShow(const ReportScan& scan) {
-  LoadTurnReport(scan);
-  ShowTable(std::move(table_));
+  table_.Clear();  // the previous report's records are not kept while the next is read
+  ShowTable(ReadTable(scan));
 }
 
 void MainDialog::ShowTable(ResultTable table) {
