@@ -1,5 +1,7 @@
 #include "core/puzzle_result.h"
 
+#include "core/cp1250.h"
+#include "core/notices.h"
 #include "core/text.h"
 
 #include <cstring>
@@ -21,12 +23,15 @@ std::string_view TakeString(const char*& at) {
 
 }  // namespace
 
-PuzzleResult Materialise(const RecordView& view) {
-  PuzzleResult record;
-  SetField(record.text, view.text);
-  SetField(record.answer, view.answer);
-  SetField(record.title, view.title);
-  return record;
+std::string_view CopyableAnswer(const RecordView& record) {
+  static constexpr auto kEllipsis = Cp1250(u8"…");
+  if (!record.answer.ends_with(kEllipsis.view())) return record.answer;
+  // A cut answer is written whole on the text's last line, after the answer label.
+  const std::size_t line = record.text.rfind('\n');
+  if (line == kNpos) return record.answer;
+  const std::string_view last = record.text.substr(line + 1);
+  if (!last.starts_with(kAnswerLabel.view()) || last.size() == kAnswerLabel.view().size()) return record.answer;
+  return last.substr(kAnswerLabel.view().size());
 }
 
 std::string_view KindName(PuzzleKind kind) {
@@ -127,13 +132,6 @@ std::optional<RecordView> ResultTable::View(int32_t k) const {
 PuzzleOutcome ResultTable::Outcome(int32_t k) const {
   if (k < 1 || k > count_ || k > size()) return {};
   return outcomes_[static_cast<std::size_t>(k - 1)];
-}
-
-const PuzzleResult* ResultTable::At(int32_t k) const {
-  const std::optional<RecordView> view = View(k);
-  if (!view) return nullptr;
-  shown_ = Materialise(*view);
-  return &shown_;
 }
 
 }  // namespace talvorix

@@ -58,8 +58,9 @@ struct RecordView {
   std::string_view title;
 };
 
-/// The full-width record for a view: each field cut and padded as SetField does.
-PuzzleResult Materialise(const RecordView& view);
+/// What Ctrl+C copies from a record (Windows-1250): its answer, or, for an answer cut
+/// short with "…", the whole answer written at the end of its text.
+std::string_view CopyableAnswer(const RecordView& record);
 
 /// Which solver answered a record: the Hall kind whose solver read the riddle last
 /// (a later success replaces an earlier one, as the answer does), or the hermit's kind.
@@ -88,8 +89,8 @@ struct PuzzleOutcome {
 };
 
 /// The results of one report, in the order of the lines that closed their puzzles.
-/// A record is kept as its three strings and nothing more: the fixed widths belong to
-/// PuzzleResult, which the table hands out on demand.
+/// A record is kept as its three strings and nothing more, cut as PuzzleResult's fixed
+/// widths cut them.
 class ResultTable {
  public:
   ResultTable() = default;
@@ -104,10 +105,8 @@ class ResultTable {
   void Append(const RecordView& record, PuzzleOutcome outcome = {});
   /// Drops every record and sets the count to 0.
   void Clear();
-  /// Record k, 1-based, as a full-width record; nullptr when k is outside 1..count.
-  /// The record is valid until the next call of At or until the table changes.
-  const PuzzleResult* At(int32_t k) const;
-  /// Record k, 1-based, without building the full-width record; nullopt outside 1..count.
+  /// Record k, 1-based; nullopt outside 1..count. The view is valid until the table
+  /// changes.
   std::optional<RecordView> View(int32_t k) const;
   /// Record k's outcome, 1-based; the default outcome outside 1..count.
   PuzzleOutcome Outcome(int32_t k) const;
@@ -116,42 +115,6 @@ class ResultTable {
   int32_t count() const { return count_; }
   /// Marks the table as the outcome of a report that could not be opened.
   void SetUnreadable();
-
-  /// The records in order, each handed out as a full-width PuzzleResult by value.
-  class Records {
-   public:
-    class Iterator {
-     public:
-      using difference_type = std::ptrdiff_t;
-      using value_type = PuzzleResult;
-      Iterator() = default;
-      Iterator(const ResultTable* table, int32_t k) : table_(table), k_(k) {}
-      PuzzleResult operator*() const { return Materialise(*table_->View(k_)); }
-      Iterator& operator++() {
-        ++k_;
-        return *this;
-      }
-      Iterator operator++(int) {
-        Iterator before = *this;
-        ++k_;
-        return before;
-      }
-      bool operator==(const Iterator& other) const { return k_ == other.k_; }
-
-     private:
-      const ResultTable* table_ = nullptr;
-      int32_t k_ = 1;
-    };
-    explicit Records(const ResultTable* table) : table_(table) {}
-    Iterator begin() const { return {table_, 1}; }
-    Iterator end() const { return {table_, table_->size() + 1}; }
-    bool empty() const { return table_->size() == 0; }
-    std::size_t size() const { return static_cast<std::size_t>(table_->size()); }
-
-   private:
-    const ResultTable* table_;
-  };
-  Records records() const { return Records(this); }
 
  private:
   /// The number of records kept (0 for an unreadable report).
@@ -164,7 +127,6 @@ class ResultTable {
   std::vector<const char*> starts_;
   std::vector<PuzzleOutcome> outcomes_;  // one per record, beside starts_
   int32_t count_ = 0;
-  mutable PuzzleResult shown_{};
 };
 
 }  // namespace talvorix

@@ -1,6 +1,7 @@
 #include "dialog/main_dialog.h"
 
 #include <algorithm>
+#include <optional>
 
 #include "core/notices.h"
 #include "core/text.h"
@@ -38,19 +39,6 @@ std::string_view SharedBlockPath(std::span<const char> block) {
   return UpToNul(std::string_view(block.data(), block.size()));
 }
 
-std::string_view CopyableAnswer(const PuzzleResult& record) {
-  static constexpr auto kEllipsis = Cp1250(u8"…");
-  const std::string_view answer = FieldText(record.answer);
-  if (!answer.ends_with(kEllipsis.view())) return answer;
-  // A cut answer is written whole on the text's last line, after the answer label.
-  const std::string_view text = FieldText(record.text);
-  const std::size_t line = text.rfind('\n');
-  if (line == kNpos) return answer;
-  const std::string_view last = text.substr(line + 1);
-  if (!last.starts_with(kAnswerLabel.view()) || last.size() == kAnswerLabel.view().size()) return answer;
-  return last.substr(kAnswerLabel.view().size());
-}
-
 MainDialog::MainDialog(DialogView& view, SharedPathBlock& sharedBlock, std::string commandLinePath,
                        FolderSource* folders)
     : view_(view), sharedBlock_(sharedBlock), commandLinePath_(std::move(commandLinePath)), folders_(folders) {}
@@ -59,20 +47,20 @@ ReportScan MainDialog::ScanPath(std::string path) {
   return [path = std::move(path)](ResultTable* table) { return ScanTurnReport(path, table, kDialogReportLimit); };
 }
 
-int32_t MainDialog::LoadTurnReport(const ReportScan& scan) {
-  table_.Clear();
-  if (scan(&table_) < 0) table_.SetUnreadable();
-  return table_.count();
+ResultTable MainDialog::ReadTable(const ReportScan& scan) {
+  ResultTable table;
+  if (scan(&table) < 0) table.SetUnreadable();
+  return table;
 }
 
 void MainDialog::ShowResult(int32_t k) {
   if (table_.count() < 1) return;
   if (k == 0) k = table_.count();
-  const PuzzleResult* record = table_.At(k);
-  if (record == nullptr) return;
-  view_.SetControlText(kAnswerControl, FieldText(record->answer));
-  view_.SetControlText(kTextControl, FieldText(record->text));
-  view_.SetControlText(kTitleControl, FieldText(record->title));
+  const std::optional<RecordView> record = table_.View(k);
+  if (!record) return;
+  view_.SetControlText(kAnswerControl, record->answer);
+  view_.SetControlText(kTextControl, record->text);
+  view_.SetControlText(kTitleControl, record->title);
   view_.SetControlText(kCounterControl, std::to_string(k) + "/" + std::to_string(table_.count()));
   currentIndex_ = k;
 }
@@ -85,8 +73,8 @@ void MainDialog::ShowNotice() {
 }
 
 void MainDialog::LoadAndShow(const ReportScan& scan) {
-  LoadTurnReport(scan);
-  ShowTable(std::move(table_));
+  table_.Clear();  // the previous report's records are not kept while the next is read
+  ShowTable(ReadTable(scan));
 }
 
 void MainDialog::ShowTable(ResultTable table) {
@@ -255,8 +243,8 @@ void MainDialog::OnWatchFolder(const std::string& folder) {
 
 void MainDialog::OnCopy() {
   if (table_.count() < 1) return;
-  const PuzzleResult* record = table_.At(currentIndex_);
-  if (record == nullptr) return;
+  const std::optional<RecordView> record = table_.View(currentIndex_);
+  if (!record) return;
   view_.CopyText(CopyableAnswer(*record));
 }
 

@@ -32,10 +32,6 @@ std::string_view CommandLinePath(std::string_view tail);
 /// bytes when it holds no NUL.
 std::string_view SharedBlockPath(std::span<const char> block);
 
-/// What Ctrl+C copies from a record (Windows-1250): its answer, or, for an answer cut
-/// short with "…", the whole answer written at the end of its text.
-std::string_view CopyableAnswer(const PuzzleResult& record);
-
 class MainDialog {
  public:
   /// `commandLinePath` is the path as the command line gave it (quotes already removed).
@@ -90,13 +86,13 @@ class MainDialog {
   static ReportScan ScanPath(std::string path);
 
  private:
-  /// Releases the previous results and reads a report; returns the new count.
-  int32_t LoadTurnReport(const ReportScan& scan);
+  /// The table that a report reads into; unreadable when the scan cannot read it.
+  static ResultTable ReadTable(const ReportScan& scan);
   /// Shows record k (0 stands for the last) and makes it current.
   void ShowResult(int32_t k);
   /// Says that there is nothing to show, for count -1 or 0.
   void ShowNotice();
-  /// Loads a report and shows its first record or the notice.
+  /// Releases the previous results, reads a report and shows its first record or the notice.
   void LoadAndShow(const ReportScan& scan);
   /// A path that arrived by any way in: a folder is watched, anything else is loaded.
   void TakePath(const std::string& path);

@@ -35,13 +35,12 @@ int main(int argc, char** argv) {
     const std::string stem = fs::path(argv[i]).stem().string();
     int n = 0;
     talvorix::PuzzleSolvers solvers{
-        [&](char* text, int32_t, talvorix::PuzzleResult*, talvorix::PuzzleOutcome*) {
+        [&](std::string_view text, talvorix::PuzzleResult*, talvorix::PuzzleOutcome*) {
           Write(out / "hall", stem + "-" + std::to_string(++n), text);
           ++written;
           return true;
         },
-        [&](char* text, int32_t, talvorix::PuzzleResult*, talvorix::PuzzleOutcome*) {
-          const std::string_view whole = text;
+        [&](std::string_view whole, talvorix::PuzzleResult*, talvorix::PuzzleOutcome*) {
           const std::string name = stem + "-" + std::to_string(++n);
           Write(out / "hermit", name, whole);
           std::size_t start = 0;

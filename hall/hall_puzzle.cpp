@@ -43,12 +43,7 @@ constexpr Kind kKinds[] = {
 
 }  // namespace
 
-HallPuzzle::HallPuzzle(char* riddle, int32_t size) : riddle_(riddle), size_(size), buffer_(riddle) {}
-
-RiddleText HallPuzzle::Text() const {
-  if (buffer_ == nullptr) return {};
-  return {std::string_view(buffer_), static_cast<std::size_t>(riddle_ - buffer_)};
-}
+HallPuzzle::HallPuzzle(std::string_view gathered) : text_(UpToNul(gathered)) {}
 
 void HallPuzzle::SetOutcome(std::string_view answer, std::string_view title) {
   SetField(result.answer, answer);
@@ -64,14 +59,13 @@ void HallPuzzle::ShowNumber() {
 }
 
 std::optional<std::string_view> HallPuzzle::CutRiddle() {
-  const std::string_view gathered = riddle_ == nullptr ? std::string_view() : std::string_view(riddle_);
-  const std::size_t mark = Find(gathered, kMark);
+  const std::size_t mark = Find(text_, kMark);
   const std::size_t start = mark == kNpos ? kNpos : mark + kSkipAfterMark;
-  const std::size_t end = start > gathered.size() ? kNpos : Find(gathered, kMark, start);
+  const std::size_t end = start > text_.size() ? kNpos : Find(text_, kMark, start);
   if (end == kNpos) return std::nullopt;
-  riddle_[end] = '\0';
-  riddle_ += start;
-  return gathered.substr(start, end - start);
+  text_ = text_.substr(0, end);
+  start_ = start;
+  return text_.substr(start);
 }
 
 bool HallPuzzle::SolveMatchingKinds(std::string_view riddle) {
@@ -99,7 +93,7 @@ bool HallPuzzle::Solve() {
   number = 0;
   kind = PuzzleKind::kUnknown;
   const std::optional<std::string_view> riddle = CutRiddle();
-  if (!riddle) {  // the buffer lacks the marks around the riddle
+  if (!riddle) {  // the text lacks the marks around the riddle
     SetField(result.text, "");
     SetOutcome(kNoAnswer, kTitleUnreadable);
     return false;

@@ -1,6 +1,7 @@
 #pragma once
 // A Hall riddle cut out of its gathered lines, recognised and solved.
 
+#include <cstddef>
 #include <cstdint>
 #include <optional>
 #include <string_view>
@@ -15,14 +16,15 @@ inline constexpr int32_t kNoSolution = -99999;
 
 class HallPuzzle {
  public:
-  /// Borrows a writable NUL-terminated buffer of `size` bytes; Solve writes one terminator into it.
-  HallPuzzle(char* riddle, int32_t size);
+  /// Borrows the gathered text, which ends at its first NUL if it holds one; the text
+  /// must outlive the puzzle.
+  explicit HallPuzzle(std::string_view gathered);
   virtual ~HallPuzzle() = default;
 
   /// Cuts the riddle, runs the matching solvers, fills `result`; false when a recognised kind is unreadable.
   bool Solve();
 
-  // The solvers read the riddle (the whole buffer until Solve has cut it), leave their
+  // The solvers read the riddle (the whole text until Solve has cut it), leave their
   // answer in `number` and return true, or return false when they cannot read it.
   // None of them writes `result`.
 
@@ -39,9 +41,6 @@ class HallPuzzle {
   /// The number after the list that follows "számok:"; kNoSolution when no rule fits.
   bool SolveSequencePuzzle();
 
-  /// The buffer size the caller passed; kept for the caller, never used in solving.
-  int32_t size() const { return size_; }
-
   PuzzleResult result;
   int32_t number = 0;
   /// The kind whose solver read the riddle last (the one that failed, when one did);
@@ -51,23 +50,22 @@ class HallPuzzle {
   bool answered = false;
 
  private:
-  /// The buffer up to its NUL (after the cut: up to the riddle's terminator) and the riddle's start in it.
-  RiddleText Text() const;
+  /// The text (after the cut: up to the riddle's closing mark) and the riddle's start in it.
+  RiddleText Text() const { return {text_, start_}; }
   /// Writes the answer and title fields.
   void SetOutcome(std::string_view answer, std::string_view title);
   /// Writes `number` as the answer with the solved title.
   void ShowNumber();
-  /// Ends the riddle with a terminator over its closing mark and moves the riddle's
-  /// start past the opening one; nullopt (buffer untouched) when either mark is missing.
+  /// Ends the text at the riddle's closing mark and moves the riddle's start past the
+  /// opening one; nullopt (text untouched) when either mark is missing.
   std::optional<std::string_view> CutRiddle();
   /// Runs the solver of every kind the riddle matches; false when one cannot read it.
   bool SolveMatchingKinds(std::string_view riddle);
   /// The number sequence, for a riddle that mentions one.
   bool SolveSequenceKind();
 
-  char* riddle_;
-  int32_t size_;
-  char* buffer_;
+  std::string_view text_;
+  std::size_t start_ = 0;
 };
 
 }  // namespace talvorix

@@ -37,7 +37,7 @@ std::size_t Advance(std::string_view text, std::size_t pos, std::size_t step) {
 
 }  // namespace
 
-HermitPuzzle::HermitPuzzle(char* text, int32_t size) : text_(text), size_(size) {}
+HermitPuzzle::HermitPuzzle(std::string_view text) : text_(UpToNul(text)) {}
 
 bool HermitPuzzle::Fail(std::string_view message) {
   SetField(result.text, message);
@@ -51,16 +51,15 @@ bool HermitPuzzle::Fail(std::string_view first, std::string_view second) {
 }
 
 bool HermitPuzzle::Solve() {
-  const std::string_view text = text_ == nullptr ? std::string_view() : std::string_view(text_);
   std::string_view kindWord;
   std::size_t pos = 0;
-  if (!ReadHeader(text, &kindWord, &pos)) return false;
-  if (!ReadNameList(text, kindWord, &pos)) return false;
-  if (!ReadWantedOrdinal(text, &pos)) return false;
+  if (!ReadHeader(text_, &kindWord, &pos)) return false;
+  if (!ReadNameList(text_, kindWord, &pos)) return false;
+  if (!ReadWantedOrdinal(text_, &pos)) return false;
   int32_t unrecognised = 0;
-  if (!ReadSpeakers(text, &pos, &unrecognised)) return false;
+  if (!ReadSpeakers(text_, &pos, &unrecognised)) return false;
   std::string_view hermitClue;
-  if (!ReadHermitClue(text, pos, &hermitClue)) return false;
+  if (!ReadHermitClue(text_, pos, &hermitClue)) return false;
 
   if (unrecognised == kSpeakerCount) {
     kind = PuzzleKind::kHermit;

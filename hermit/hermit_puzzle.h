@@ -16,9 +16,9 @@ namespace talvorix {
 
 class HermitPuzzle {
  public:
-  /// Borrows a NUL-terminated text of `size` bytes (terminator included); every
-  /// read is bounded by the NUL, not by `size`.
-  HermitPuzzle(char* text, int32_t size);
+  /// Borrows the gathered text, which ends at its first NUL if it holds one; the text
+  /// must outlive the puzzle.
+  explicit HermitPuzzle(std::string_view text);
   virtual ~HermitPuzzle() = default;
 
   /// Reads and solves the puzzle; true when `result` holds a record to keep.
@@ -66,8 +66,7 @@ class HermitPuzzle {
   void ReadHint(std::string_view sentence, int32_t j);
 
   SpeakerNames names_;
-  char* text_;
-  [[maybe_unused]] int32_t size_;  // kept as given, never trusted
+  std::string_view text_;
   std::array<Statement, kSpeakerCount> statements_{};
   ClueSlots clues_{};
   ClueSlots savedClues_{};

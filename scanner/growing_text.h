@@ -1,5 +1,5 @@
 #pragma once
-// A text that only grows until it is cleared, kept NUL-terminated and writable.
+// A text that only grows until it is cleared.
 
 #include <cstddef>
 #include <cstdlib>
@@ -24,39 +24,30 @@ class GrowingText {
     Reserve(size_ + bytes.size());
     if (!bytes.empty()) std::memcpy(data_.get() + size_, bytes.data(), bytes.size());
     size_ += bytes.size();
-    data_.get()[size_] = '\0';
   }
   void Append(char c) { Append(std::string_view(&c, 1)); }
 
-  void Clear() {
-    size_ = 0;
-    if (data_) data_.get()[0] = '\0';
-  }
+  void Clear() { size_ = 0; }
 
   std::size_t size() const { return size_; }
+  /// The text; valid until the next Append or Clear.
   std::string_view view() const { return data_ ? std::string_view(data_.get(), size_) : std::string_view(); }
-  /// The writable text with its NUL; valid until the next Append.
-  char* data() {
-    Reserve(size_);
-    return data_.get();
-  }
 
  private:
   struct Free {
     void operator()(char* p) const { std::free(p); }
   };
 
-  /// Room for `length` characters and the NUL.
+  /// Room for `length` characters.
   void Reserve(std::size_t length) {
-    if (length < capacity_ && data_) return;
-    if (length >= kMaxCapacity) throw std::bad_alloc();  // as a standard container would
+    if (length <= capacity_) return;
+    if (length > kMaxCapacity) throw std::bad_alloc();  // as a standard container would
     std::size_t capacity = capacity_ < kMinCapacity ? kMinCapacity : capacity_;
-    while (capacity <= length) capacity = capacity > kMaxCapacity / 2 ? kMaxCapacity : capacity * 2;
+    while (capacity < length) capacity = capacity > kMaxCapacity / 2 ? kMaxCapacity : capacity * 2;
     void* grown = std::realloc(data_.get(), capacity);
     if (grown == nullptr) throw std::bad_alloc();
     (void)data_.release();
     data_.reset(static_cast<char*>(grown));
-    if (capacity_ == 0) data_.get()[0] = '\0';
     capacity_ = capacity;
   }
 

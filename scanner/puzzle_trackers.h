@@ -4,7 +4,6 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <limits>
 #include <string_view>
 
 #include "core/cp1250.h"
@@ -14,14 +13,6 @@
 namespace talvorix {
 
 inline constexpr auto kHermitGreeting = Cp1250(u8"<BR> Üdvözöllek, ifjú galetki!");
-
-/// The size with the NUL that a puzzle is told, capped where int32_t ends.
-inline int32_t SizeArgument(std::size_t length) {
-  const std::size_t size = length + 1;
-  return size > static_cast<std::size_t>(std::numeric_limits<int32_t>::max())
-             ? std::numeric_limits<int32_t>::max()
-             : static_cast<int32_t>(size);
-}
 
 /// The one text that both puzzle kinds gather their lines into: each line followed by
 /// one blank. A released text is empty, and appending to it starts the next one.
@@ -56,9 +47,8 @@ class GatheredText {
     return greetingFound_;
   }
 
-  /// The writable NUL-terminated buffer that a puzzle borrows ("" when there is no text).
-  char* buffer() { return text_.data(); }
-  int32_t size() const { return SizeArgument(text_.size()); }
+  /// The text that a puzzle borrows; valid until the text changes.
+  std::string_view text() const { return text_.view(); }
 
  private:
   GrowingText text_;

@@ -43,14 +43,14 @@ class TurnReportScan {
     PuzzleResult result;
     PuzzleOutcome outcome;
     // A puzzle that cannot be read is dropped; the puzzles after it still count.
-    if (solvers_.hermit(gathered_.buffer(), gathered_.size(), &result, &outcome)) table_.Append(result, outcome);
+    if (solvers_.hermit(gathered_.text(), &result, &outcome)) table_.Append(result, outcome);
     gathered_.Release();
   }
 
   void HandOverHall() {
     PuzzleResult result;
     PuzzleOutcome outcome;
-    solvers_.hall(gathered_.buffer(), gathered_.size(), &result, &outcome);  // kept whatever the solve says
+    solvers_.hall(gathered_.text(), &result, &outcome);  // kept whatever the solve says
     table_.Append(result, outcome);
     gathered_.Release();
   }
@@ -77,15 +77,15 @@ ResultTable Scan(LineReader& reader, const PuzzleSolvers& solvers) {
 
 PuzzleSolvers EngineSolvers() {
   return {
-      [](char* text, int32_t size, PuzzleResult* result, PuzzleOutcome* outcome) {
-        HallPuzzle puzzle(text, size);
+      [](std::string_view text, PuzzleResult* result, PuzzleOutcome* outcome) {
+        HallPuzzle puzzle(text);
         const bool solved = puzzle.Solve();
         *result = puzzle.result;
         *outcome = {puzzle.kind, solved && puzzle.answered};
         return solved;
       },
-      [](char* text, int32_t size, PuzzleResult* result, PuzzleOutcome* outcome) {
-        HermitPuzzle puzzle(text, size);
+      [](std::string_view text, PuzzleResult* result, PuzzleOutcome* outcome) {
+        HermitPuzzle puzzle(text);
         const bool solved = puzzle.Solve();
         *result = puzzle.result;
         *outcome = {puzzle.kind, solved};

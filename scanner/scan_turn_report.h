@@ -34,11 +34,10 @@ int32_t ScanReportFile(std::optional<ReportFile> file, ResultTable* table,
 /// A pure function of the bytes.
 ResultTable ScanTurnReportText(std::string_view bytes);
 
-/// Solves one complete puzzle text (a writable NUL-terminated buffer and its size
-/// with the NUL) into `result` and `outcome` (which kind, whether it has an answer); the
-/// bool says whether the solve succeeded.
-using PuzzleSolver =
-    std::function<bool(char* text, int32_t size, PuzzleResult* result, PuzzleOutcome* outcome)>;
+/// Solves one complete puzzle text (read up to its first NUL, if it holds one) into
+/// `result` and `outcome` (which kind, whether it has an answer); the bool says whether
+/// the solve succeeded.
+using PuzzleSolver = std::function<bool(std::string_view text, PuzzleResult* result, PuzzleOutcome* outcome)>;
 
 /// The solvers a scan hands its puzzle texts to.
 struct PuzzleSolvers {

@@ -2,7 +2,6 @@
 
 #include "core/cp1250.h"
 #include "core/notices.h"
-#include "dialog/main_dialog.h"
 #include "scanner/scan_turn_report.h"
 
 namespace talvorix {
@@ -13,25 +12,17 @@ int32_t PageReport::Load(const std::string& path) {
   return table_.count();
 }
 
-std::string_view PageReport::Copied(int32_t k, const RecordView& view) const {
-  // The dialog's own rule decides what is copied. It copies the answer as it is unless
-  // the answer was cut short with "…", so only then is the full record built for it.
-  static constexpr auto kEllipsis = Cp1250(u8"…");
-  if (!view.answer.ends_with(kEllipsis.view())) return view.answer;
-  return CopyableAnswer(*table_.At(k));
-}
-
 std::optional<PageRecord> PageReport::Record(int32_t k) const {
   const std::optional<RecordView> view = table_.View(k);
   if (!view) return std::nullopt;
   return PageRecord{Cp1250ToUtf8(view->text), Cp1250ToUtf8(view->answer), Cp1250ToUtf8(view->title),
-                    Cp1250ToUtf8(Copied(k, *view))};
+                    Cp1250ToUtf8(CopyableAnswer(*view))};
 }
 
 bool PageReport::AppendRecord(int32_t k, std::string* out, std::array<uint32_t, 4>* units) const {
   const std::optional<RecordView> view = table_.View(k);
   if (!view) return false;
-  const std::array<std::string_view, 4> fields = {view->text, view->answer, view->title, Copied(k, *view)};
+  const std::array<std::string_view, 4> fields = {view->text, view->answer, view->title, CopyableAnswer(*view)};
   for (std::size_t i = 0; i < fields.size(); ++i) {
     AppendUtf8(fields[i], out);
     (*units)[i] = static_cast<uint32_t>(fields[i].size());

@@ -43,9 +43,6 @@ class PageReport {
   static std::string Notice(int32_t count);
 
  private:
-  /// What is copied from record k (Windows-1250), whose fields are `view`.
-  std::string_view Copied(int32_t k, const RecordView& view) const;
-
   ResultTable table_;
 };
 

@@ -466,30 +466,6 @@ TEST(FolderWatch, AnUnreadableListingLeavesTheScreen) {
   EXPECT_EQ(w.dialog.watchedFolder(), w.dir.path());
 }
 
-TEST(CopyableAnswer, WholeAnswer) {
-  struct Case {
-    const char* name;
-    std::u8string_view text;
-    std::u8string_view answer;
-    std::u8string_view want;
-  };
-  const Case kCases[] = {
-      {"a plain answer", u8"Mennyi?", u8"35", u8"35"},
-      {"a cut answer: the whole one from the text", u8"A  :  I\nB  :  H\nMegoldás : 12,34,56,78,90",
-       u8"12,34,56,78,9…", u8"12,34,56,78,90"},
-      {"a cut answer without its line stays", u8"A  :  I", u8"12,34,56,78,9…", u8"12,34,56,78,9…"},
-      {"an empty answer line stays cut", u8"A\nMegoldás : ", u8"12…", u8"12…"},
-      {"no answer", u8"x", u8"", u8""},
-  };
-  for (const Case& c : kCases) {
-    SCOPED_TRACE(c.name);
-    PuzzleResult record;
-    SetField(record.text, test::Win1250(c.text));
-    SetField(record.answer, test::Win1250(c.answer));
-    EXPECT_EQ(CopyableAnswer(record), test::Win1250(c.want));
-  }
-}
-
 TEST(MainDialogCopy, CopiesTheRecordOnScreenOnly) {
   Watch w;
   w.dialog.OnCopy();

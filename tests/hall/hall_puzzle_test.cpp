@@ -26,16 +26,15 @@ constexpr std::string_view kLitter =
     "Az alomban hat kölyök nőtt. A farkas felfalt 2 bárányt, a medve megevett 1 kecskét, összesen 8 állatot.";
 constexpr std::string_view kSequence = "Folytasd a számsort! A számok: 2, 4, 6, 8, 10, 12. Nos, mi jön?";
 
-// Solve writes one terminator into the caller's buffer, over the '<' of the riddle's
-// closing mark: the solvers read up to it, and nothing else in the buffer changes.
+// The solvers read the riddle up to the '<' of its closing mark.
 TEST(HallPuzzle, CutsTheRiddleBetweenTheFirstTwoMarks) {
-  struct Case { std::string_view gathered, text, buffer; };
+  struct Case { std::string_view gathered, text; };
   const Case kCases[] = {
-      {"Szavak<BR> Mi a neved?<BR> Felelj! ", "Mi a neved?", "Szavak<BR> Mi a neved?\0BR> Felelj! \0"sv},
-      {"<BR>xABC<BR>", "ABC", "<BR>xABC\0BR>\0"sv},  // the character after the mark is skipped whatever it is
-      {"<BR>abc<BR>", "bc", "<BR>abc\0BR>\0"sv},
-      {"elol<BR> egy<BR> ketto<BR> ", "egy", "elol<BR> egy\0BR> ketto<BR> \0"sv},
-      {"<BR> <BR>", "", "<BR> \0BR>\0"sv},
+      {"Szavak<BR> Mi a neved?<BR> Felelj! ", "Mi a neved?"},
+      {"<BR>xABC<BR>", "ABC"},  // the character after the mark is skipped whatever it is
+      {"<BR>abc<BR>", "bc"},
+      {"elol<BR> egy<BR> ketto<BR> ", "egy"},
+      {"<BR> <BR>", ""},
   };
   for (const Case& c : kCases) {
     SCOPED_TRACE(c.gathered);
@@ -44,12 +43,13 @@ TEST(HallPuzzle, CutsTheRiddleBetweenTheFirstTwoMarks) {
     EXPECT_EQ(out.text, c.text);
     EXPECT_EQ(out.answer, "?");
     EXPECT_EQ(out.title, kUnreadableTitle);
-    EXPECT_EQ(out.buffer, c.buffer);
   }
 }
 
 TEST(HallPuzzle, BufferWithoutBothMarksIsUnreadable) {
-  const std::string_view kCases[] = {"", "nincs jel", "csak egy<BR> jel", "<BR>", "<BR>x", "<BR><BR> tovabb"};
+  // A NUL ends the text: a mark after it is not seen.
+  const std::string_view kCases[] = {"", "nincs jel", "csak egy<BR> jel", "<BR>", "<BR>x", "<BR><BR> tovabb",
+                                     "<BR> egy\0<BR> "sv};
   for (const std::string_view gathered : kCases) {
     SCOPED_TRACE(gathered);
     const Outcome out = SolveBuffer(gathered);
@@ -57,7 +57,6 @@ TEST(HallPuzzle, BufferWithoutBothMarksIsUnreadable) {
     EXPECT_EQ(out.text, "");
     EXPECT_EQ(out.answer, "?");
     EXPECT_EQ(out.title, kUnreadableTitle);
-    EXPECT_EQ(out.buffer, std::string(gathered) + '\0');
   }
 }
 
@@ -95,11 +94,10 @@ TEST(HallPuzzle, NeverReadsPastTheSecondMark) {
   EXPECT_FALSE(out.solved);
 }
 
-/// Seconds that one Solve of `gathered` takes, on a fresh copy of it.
+/// Seconds that one Solve of `gathered` takes.
 double SolveSeconds(const std::string& gathered) {
-  std::string buffer = gathered;
   const auto start = std::chrono::steady_clock::now();
-  HallPuzzle puzzle(buffer.data(), static_cast<int32_t>(buffer.size() + 1));
+  HallPuzzle puzzle(gathered);
   static_cast<void>(puzzle.Solve());
   return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
 }

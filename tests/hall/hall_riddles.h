@@ -40,26 +40,23 @@ struct NumbersCase {
   std::string_view answer;
 };
 
-/// What Solve returned and left in the result's fields and in the caller's buffer (NUL included).
+/// What Solve returned and left in the result's fields.
 struct Outcome {
   bool solved = false;
-  std::string text, answer, title, buffer;
+  std::string text, answer, title;
 };
 
-/// Solves a copy of `gathered` in a heap buffer of exactly its length plus the NUL, so
-/// that a read past the terminator shows under the address sanitizer.
+/// Solves a copy of `gathered` in a heap buffer of exactly its length, so that a read
+/// past its end shows under the address sanitizer.
 inline Outcome SolveBuffer(std::string_view gathered) {
-  const std::size_t size = gathered.size() + 1;
-  const auto buffer = std::make_unique<char[]>(size);
-  std::memcpy(buffer.get(), gathered.data(), gathered.size());
-  buffer[gathered.size()] = '\0';
-  HallPuzzle puzzle(buffer.get(), static_cast<int32_t>(size));
+  const auto buffer = std::make_unique<char[]>(gathered.size());
+  if (!gathered.empty()) std::memcpy(buffer.get(), gathered.data(), gathered.size());
+  HallPuzzle puzzle(std::string_view(buffer.get(), gathered.size()));
   Outcome out;
   out.solved = puzzle.Solve();
   out.text = FieldText(puzzle.result.text);
   out.answer = FieldText(puzzle.result.answer);
   out.title = FieldText(puzzle.result.title);
-  out.buffer.assign(buffer.get(), size);
   return out;
 }
 

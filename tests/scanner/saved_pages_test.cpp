@@ -38,8 +38,10 @@ struct Shown {
 
 std::vector<Shown> Records(const ResultTable& table) {
   std::vector<Shown> shown;
-  for (const PuzzleResult& r : table.records())
-    shown.push_back({std::string(FieldText(r.text)), std::string(FieldText(r.answer)), std::string(FieldText(r.title))});
+  for (int32_t k = 1; k <= table.count(); ++k) {
+    const RecordView r = *table.View(k);
+    shown.push_back({std::string(r.text), std::string(r.answer), std::string(r.title)});
+  }
   return shown;
 }
 
