@@ -2,22 +2,19 @@
 #include <gtest/gtest.h>
 #include <fcntl.h>
 #include <signal.h>
-#include <spawn.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <chrono>
 #include <filesystem>
 #include <fstream>
-#include <iterator>
 #include <string>
 #include <thread>
 #include <vector>
 
 #include <nlohmann/json.hpp>
 
-extern char** environ;
+#include "tests/cli/cli_process.h"
 
 namespace talvorix {
 namespace {
@@ -27,60 +24,14 @@ using std::chrono::milliseconds;
 
 std::string Example(const char* name) { return std::string(TALVORIX_SOURCE_DIR) + "/examples/" + name; }
 
-std::string ReadAll(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(in), {});
+std::string ReadAll(const fs::path& path) { return ReadWholeFile(path); }
+
+/// talvorix-cli with these arguments, its standard output going to a descriptor of ours.
+ProcessOptions OutputTo(int descriptor) {
+  ProcessOptions options;
+  options.out = descriptor;
+  return options;
 }
-
-/// talvorix-cli with these arguments, its standard output going to a file.
-class Watcher {
- public:
-  Watcher(const std::vector<std::string>& args, const fs::path& out) : Watcher(args, out, -1) {}
-  /// Its standard output going to a descriptor of ours.
-  Watcher(const std::vector<std::string>& args, int outDescriptor) : Watcher(args, {}, outDescriptor) {}
-
- private:
-  Watcher(const std::vector<std::string>& args, const fs::path& out, int outDescriptor) {
-    std::vector<std::string> all = {TALVORIX_CLI};
-    all.insert(all.end(), args.begin(), args.end());
-    std::vector<char*> argv;
-    for (std::string& arg : all) argv.push_back(arg.data());
-    argv.push_back(nullptr);
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    if (outDescriptor >= 0) {
-      posix_spawn_file_actions_adddup2(&actions, outDescriptor, STDOUT_FILENO);
-    } else {
-      posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-    }
-    if (posix_spawn(&pid_, argv[0], &actions, nullptr, argv.data(), environ) != 0) pid_ = -1;
-    posix_spawn_file_actions_destroy(&actions);
-  }
-
- public:
-  ~Watcher() {
-    if (pid_ <= 0) return;
-    kill(pid_, SIGTERM);
-    waitpid(pid_, nullptr, 0);
-  }
-  bool started() const { return pid_ > 0; }
-  /// The exit status once it has ended within `limit`; -1 when it still runs.
-  int Wait(milliseconds limit) {
-    const auto end = std::chrono::steady_clock::now() + limit;
-    while (std::chrono::steady_clock::now() < end) {
-      int status = 0;
-      if (waitpid(pid_, &status, WNOHANG) == pid_) {
-        pid_ = -1;
-        return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-      }
-      std::this_thread::sleep_for(milliseconds(20));
-    }
-    return -1;
-  }
-
- private:
-  pid_t pid_ = -1;
-};
 
 class CliWatch : public ::testing::Test {
  protected:
@@ -108,8 +59,8 @@ bool WaitForLines(const fs::path& file, const std::string& prefix, std::size_t n
 }
 
 TEST_F(CliWatch, TwoSavesPrintTwoBlocksInOrder) {
-  const fs::path out = dir_ / "out.txt";
-  Watcher cli({"--watch", saves().string()}, out);
+  Process cli({"--watch", saves().string()});
+  const fs::path out = cli.outPath();
   ASSERT_TRUE(cli.started());
   std::this_thread::sleep_for(milliseconds(300));
   fs::copy_file(Example("fordulo-113.html"), saves() / "elso.html");
@@ -130,8 +81,8 @@ TEST_F(CliWatch, JsonLinesAndOnce) {
   fs::last_write_time(saves() / "regi.html", fs::file_time_type::clock::now() - std::chrono::hours(1));
   fs::copy_file(Example("fordulo-112.html"), saves() / "uj.HTML");
   fs::copy_file(Example("fordulo-113.html"), saves() / "jegyzet.txt");  // newest, but no report
-  const fs::path out = dir_ / "out.json";
-  Watcher cli({"--json", "--once", "--watch", saves().string()}, out);
+  Process cli({"--json", "--once", "--watch", saves().string()});
+  const fs::path out = cli.outPath();
   ASSERT_TRUE(cli.started());
   EXPECT_EQ(cli.Wait(milliseconds(5000)), 0);
   const std::string text = ReadAll(out);
@@ -142,8 +93,8 @@ TEST_F(CliWatch, JsonLinesAndOnce) {
 }
 
 TEST_F(CliWatch, OnceWaitsForTheFirstSave) {
-  const fs::path out = dir_ / "out.json";
-  Watcher cli({"--once", "--json", "--watch", saves().string()}, out);
+  Process cli({"--once", "--json", "--watch", saves().string()});
+  const fs::path out = cli.outPath();
   ASSERT_TRUE(cli.started());
   EXPECT_EQ(cli.Wait(milliseconds(600)), -1);
   fs::copy_file(Example("fordulo-113.html"), saves() / "elso.html");
@@ -165,7 +116,7 @@ TEST_F(CliWatch, BadUse) {
   };
   for (const Case& c : kCases) {
     SCOPED_TRACE(c.args.back());
-    Watcher cli(c.args, dir_ / "out.txt");
+    Process cli(c.args);
     ASSERT_TRUE(cli.started());
     EXPECT_EQ(cli.Wait(milliseconds(5000)), c.status);
   }
@@ -198,8 +149,8 @@ TEST_F(CliWatch, OnlyFinishedSavesArePrinted) {
     fs::create_directories(saves());
     const fs::path save = saves() / "fordulo.html";
     if (c.presentAtStart) Append(save, report.substr(0, c.firstPart));
-    const fs::path out = dir_ / "out.json";
-    Watcher cli({"--once", "--json", "--watch", saves().string()}, out);
+    Process cli({"--once", "--json", "--watch", saves().string()});
+    const fs::path out = cli.outPath();
     ASSERT_TRUE(cli.started());
     if (!c.presentAtStart) {
       std::this_thread::sleep_for(milliseconds(100));
@@ -226,8 +177,8 @@ TEST_F(CliWatch, OnlyFinishedSavesArePrinted) {
 TEST_F(CliWatch, AFutureDatedReportHidesNoLaterSave) {
   fs::copy_file(Example("fordulo-113.html"), saves() / "jovo.html");
   fs::last_write_time(saves() / "jovo.html", fs::file_time_type::clock::now() + std::chrono::hours(24));
-  const fs::path out = dir_ / "out.json";
-  Watcher cli({"--json", "--watch", saves().string()}, out);
+  Process cli({"--json", "--watch", saves().string()});
+  const fs::path out = cli.outPath();
   ASSERT_TRUE(cli.started());
   ASSERT_TRUE(WaitForLines(out, "{", 1)) << ReadAll(out);
   fs::copy_file(Example("fordulo-112.html"), saves() / "most.html");
@@ -248,7 +199,7 @@ TEST_F(CliWatch, OutputFailuresEndTheWatch) {
     SCOPED_TRACE("a full device");
     const int full = open("/dev/full", O_WRONLY | O_CLOEXEC);
     ASSERT_GE(full, 0);
-    Watcher cli({"--once", "--watch", saves().string()}, full);
+    Process cli({"--once", "--watch", saves().string()}, OutputTo(full));
     close(full);
     ASSERT_TRUE(cli.started());
     EXPECT_EQ(cli.Wait(milliseconds(5000)), 74);
@@ -257,7 +208,7 @@ TEST_F(CliWatch, OutputFailuresEndTheWatch) {
     SCOPED_TRACE(writing ? "the reader gone before a report is printed" : "the reader gone while idle");
     int pipe[2];
     ASSERT_EQ(pipe2(pipe, O_CLOEXEC), 0);
-    Watcher cli({"--watch", saves().string()}, pipe[1]);
+    Process cli({"--watch", saves().string()}, OutputTo(pipe[1]));
     close(pipe[1]);
     ASSERT_TRUE(cli.started());
     if (!writing) {
