@@ -122,6 +122,100 @@ TEST_F(CliWatch, BadUse) {
   }
 }
 
+/// Whether the file can be opened for reading.
+bool Opens(const fs::path& path) {
+  const int descriptor = open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+  if (descriptor < 0) return false;
+  close(descriptor);
+  return true;
+}
+
+/// Makes `path` a report that is there but cannot be opened: a file nobody may read,
+/// or, for root (who reads it all the same), a link to a write-only kernel attribute,
+/// which is a regular file of 4096 bytes that no one can open for reading. False when
+/// neither works here.
+bool MakeUnreadableReport(const fs::path& path) {
+  fs::copy_file(Example("fordulo-112.html"), path);
+  fs::permissions(path, fs::perms::none);
+  if (!Opens(path)) return true;
+  fs::remove(path);
+  for (const char* attribute : {"/sys/bus/pci/rescan", "/sys/class/zram-control/hot_remove", "/sys/kernel/mm/ksm/run"}) {
+    std::error_code error;
+    fs::create_symlink(attribute, path, error);
+    if (!error && fs::is_regular_file(path, error) && fs::file_size(path, error) > 0 && !Opens(path)) return true;
+    fs::remove(path, error);
+  }
+  return false;
+}
+
+// --watch prints each report as batch mode prints it among several reports: the same
+// header and records, or the same JSON line, a text block then closed by an empty line.
+// A report that cannot be read (after the watch's 3 s of retries) gets batch mode's
+// notice on standard error, and only its header on standard output.
+TEST_F(CliWatch, PrintsTheBlocksOfBatchMode) {
+  struct Case {
+    std::string name;    // of the report in the watched folder
+    std::string source;  // the report copied there; empty: one that cannot be opened
+  };
+  const std::string saved = std::string(TALVORIX_SOURCE_DIR) + "/tests/scanner/saved_pages/saved/";
+  const fs::path plain = dir_ / "plain.html";
+  std::ofstream(plain, std::ios::binary) << "<HTML>\r\nCsak egy nap.<BR>\r\n</HTML>\r\n";
+  const Case kCases[] = {
+      {"fordulo-112.html", Example("fordulo-112.html")},
+      {"fordulo-114.HTM", Example("fordulo-114.html")},  // unsolved riddles
+      {"nap.html", plain.string()},                       // no riddle
+      {"esc\x1b[2J.html", Example("fordulo-113.html")},  // a control byte in the header
+      {"mentett.mhtml", saved + "fordulo-113.base64.mhtml"},
+      {"zarolt.html", ""},
+  };
+  ProcessOptions english;
+  english.environment = {"LANG=C"};
+  for (const Case& c : kCases) {
+    for (const bool json : {false, true}) {
+      SCOPED_TRACE(c.name + (json ? " --json" : ""));
+      fs::remove_all(saves());
+      fs::create_directories(saves());
+      const fs::path report = saves() / c.name;
+      if (c.source.empty()) {
+        if (!MakeUnreadableReport(report)) {
+          ADD_FAILURE() << "no way to make a report that cannot be opened here";
+          continue;
+        }
+      } else {
+        fs::copy_file(c.source, report);
+      }
+      const std::vector<std::string> mode = json ? std::vector<std::string>{"--json"} : std::vector<std::string>{};
+      std::vector<std::string> watchArgs = mode;
+      watchArgs.insert(watchArgs.end(), {"--once", "--watch", saves().string()});
+      Process watch(watchArgs, english);
+      ASSERT_TRUE(watch.started());
+      const int watchStatus = watch.Wait(milliseconds(8000));
+      // Batch mode prints a header only among several reports: the report twice.
+      std::vector<std::string> batchArgs = mode;
+      batchArgs.insert(batchArgs.end(), {report.string(), report.string()});
+      const ProcessRun batch = RunProcess(batchArgs, english);
+
+      EXPECT_EQ(watchStatus, batch.status);
+      EXPECT_EQ(watchStatus, c.source.empty() ? 2 : 0);
+      const std::string out = watch.out();
+      ASSERT_FALSE(out.empty());
+      if (json) {
+        EXPECT_EQ(batch.out, out + out);
+      } else {
+        // The block twice, an empty line between: the watch's block, then the block again.
+        EXPECT_EQ(batch.out, out + out.substr(0, out.size() - 1));
+        EXPECT_TRUE(out.ends_with("\n\n")) << out;
+      }
+      const std::string notice = c.source.empty() && !json
+                                     ? "talvorix-cli: " + (saves() / "zarolt.html").string() + ": Nincs ilyen fájl\n"
+                                     : "";
+      EXPECT_EQ(batch.err, notice + notice);
+      EXPECT_EQ(watch.err(), "Watching folder: " + saves().string() + "\n" + notice);
+      EXPECT_EQ(out.find("Nincs ilyen"), std::string::npos) << out;
+    }
+  }
+}
+
 /// Appends bytes to a file, as a browser writing a save does.
 void Append(const fs::path& file, std::string_view bytes) {
   std::ofstream out(file, std::ios::binary | std::ios::app);
