@@ -139,7 +139,7 @@ bool MakeUnreadableReport(const fs::path& path) {
   fs::permissions(path, fs::perms::none);
   if (!Opens(path)) return true;
   fs::remove(path);
-  for (const char* attribute : {"/sys/bus/pci/rescan", "/sys/class/zram-control/hot_remove", "/sys/kernel/mm/ksm/run"}) {
+  for (const char* attribute : {"/sys/bus/pci/rescan", "/sys/class/zram-control/hot_remove"}) {
     std::error_code error;
     fs::create_symlink(attribute, path, error);
     if (!error && fs::is_regular_file(path, error) && fs::file_size(path, error) > 0 && !Opens(path)) return true;
