@@ -4,6 +4,7 @@
 #include <cstring>
 #include <string>
 
+#include "cli/exit_codes.h"
 #include "cli/terminal.h"
 #include "cli/translate.h"
 
@@ -31,6 +32,12 @@ void ReportWriteError(int error) {
   // Nothing is left to tell when standard error fails as well.
   const std::string message = "talvorix-cli: " + Format(Translate("write error: %s"), {std::strerror(error)}) + "\n";
   static_cast<void>(WriteText(stderr, message));
+}
+
+int FinishOutput(CheckedOutput& out, int status) {
+  if (out.Flush()) return status;
+  ReportWriteError(out.error());
+  return kExitIoError;
 }
 
 }  // namespace talvorix

@@ -35,4 +35,8 @@ class CheckedOutput {
 /// The caller then ends with kExitIoError.
 void ReportWriteError(int error);
 
+/// The exit status once everything for `out` has been written: `status`, or
+/// kExitIoError, said through ReportWriteError, when a write or the flush failed.
+int FinishOutput(CheckedOutput& out, int status);
+
 }  // namespace talvorix

@@ -1,26 +1,25 @@
 // talvorix-cli: prints the riddles of turn reports with their answers.
 
 #include <cstdio>
-#include <optional>
 #include <string>
 #include <string_view>
+#include <variant>
 #include <vector>
 
+#include "cli/arguments.h"
 #include "cli/checked_output.h"
 #include "cli/exit_codes.h"
 #include "cli/output.h"
 #include "cli/terminal.h"
 #include "cli/translate.h"
 #include "cli/watch.h"
-#include "core/cp1250.h"
-#include "core/notices.h"
 #include "core/version.h"
 #include "scanner/scan_turn_report.h"
 #include "watch/folder_listing.h"
 
 namespace {
 
-using talvorix::kExitIoError;
+using talvorix::CliOptions;
 using talvorix::kExitOk;
 using talvorix::kExitUnreadable;
 using talvorix::kExitUsage;
@@ -44,100 +43,54 @@ constexpr const char* kUsage = talvorix::MarkForTranslation(
     "74 when the output could not be written.\n");
 
 /// Error output: when it fails as well there is nowhere left to say so.
-void Print(std::FILE* stream, std::string_view text) { static_cast<void>(talvorix::WriteText(stream, text)); }
+void PrintError(std::string_view text) { static_cast<void>(talvorix::WriteText(stderr, text)); }
 
-/// A usage error: the program's name, the message, an empty line and the usage.
-int UsageError(std::string_view message) {
-  Print(stderr, "talvorix-cli: " + std::string(message) + "\n\n");
-  Print(stderr, Translate(kUsage));
+/// A usage error: the program's name and the message, then, where it helps, an empty
+/// line and the usage.
+int ShowUsageError(const talvorix::UsageError& error) {
+  PrintError("talvorix-cli: " + error.message + (error.showUsage ? "\n\n" : "\n"));
+  if (error.showUsage) PrintError(Translate(kUsage));
   return kExitUsage;
 }
 
-/// The exit status once everything for standard output has been written to `out`:
-/// `status`, or kExitIoError, said on standard error, when a write or the flush failed.
-int Finish(talvorix::CheckedOutput& out, int status) {
-  if (out.Flush()) return status;
-  talvorix::ReportWriteError(out.error());
-  return kExitIoError;
+/// The help or the version on standard output.
+int PrintText(std::string_view text) {
+  talvorix::CheckedOutput out(stdout);
+  out.Write(text);
+  return talvorix::FinishOutput(out, kExitOk);
+}
+
+/// Reads each report and prints its block, in order. A failed write ends the run at
+/// once: nothing more could reach the reader.
+int PrintReports(const std::vector<std::string>& reports, bool json) {
+  talvorix::CheckedOutput out(stdout);
+  talvorix::ReportPrinter printer(out, {.json = json, .headers = reports.size() > 1, .live = false});
+  int status = kExitOk;
+  for (const std::string& path : reports) {
+    talvorix::ResultTable table;
+    if (talvorix::ScanTurnReport(path, &table) < 0) status = kExitUnreadable;
+    if (!printer.Print(path, table)) break;
+  }
+  return talvorix::FinishOutput(out, status);
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
   talvorix::StartTranslation();
-  const std::vector<std::string> arguments = talvorix::ProgramArguments(argc, argv);
-  bool json = false;
-  bool once = false;
-  std::optional<std::string> watched;
-  bool optionsDone = false;
-  std::vector<std::string> reports;
-  talvorix::CheckedOutput out(stdout);
-  for (std::size_t i = 1; i < arguments.size(); ++i) {
-    const std::string_view arg = arguments[i];
-    if (!optionsDone && arg == "-h") {
-      out.Write(Translate(kUsage));
-      return Finish(out, kExitOk);
-    }
-    if (!optionsDone && arg.starts_with("--")) {
-      if (arg == "--") {
-        optionsDone = true;
-      } else if (arg == "--json") {
-        json = true;
-      } else if (arg == "--once") {
-        once = true;
-      } else if (arg == "--watch") {
-        if (i + 1 >= arguments.size() || watched) return UsageError(Translate("--watch takes one folder"));
-        watched = arguments[++i];
-      } else if (arg == "--help") {
-        out.Write(Translate(kUsage));
-        return Finish(out, kExitOk);
-      } else if (arg == "--version") {
-        out.Write("talvorix-cli " + std::string(talvorix::kVersion) + "\n");
-        return Finish(out, kExitOk);
-      } else {
-        return UsageError(talvorix::Format(Translate("unknown option %s"),
-                                           {talvorix::EscapeControlBytes(talvorix::ArgumentAsUtf8(arg))}));
-      }
-      continue;
-    }
-    reports.emplace_back(arg);
+  const std::variant<CliOptions, talvorix::UsageError> parsed =
+      talvorix::ParseArguments(talvorix::ProgramArguments(argc, argv));
+  if (const auto* error = std::get_if<talvorix::UsageError>(&parsed)) return ShowUsageError(*error);
+  const CliOptions& options = std::get<CliOptions>(parsed);
+  switch (options.mode) {
+    case CliOptions::Mode::kHelp:
+      return PrintText(Translate(kUsage));
+    case CliOptions::Mode::kVersion:
+      return PrintText("talvorix-cli " + std::string(talvorix::kVersion) + "\n");
+    case CliOptions::Mode::kWatch:
+      return talvorix::WatchFolderAndPrint(options.folder, {.json = options.json, .once = options.once});
+    case CliOptions::Mode::kReports:
+      break;
   }
-  if (watched || once) {
-    if (!watched || !reports.empty())
-      return UsageError(Translate("--once goes with --watch, and --watch with no report"));
-    return talvorix::WatchFolderAndPrint(*watched, {.json = json, .once = once});
-  }
-  if (reports.empty()) return UsageError(Translate("no report given"));
-  // A folder is read by watching it, never as a report.
-  for (const std::string& path : reports) {
-    if (!talvorix::IsFolderPath(path)) continue;
-    const std::string shown = talvorix::EscapeControlBytes(talvorix::ArgumentAsUtf8(path));
-    Print(stderr, "talvorix-cli: " +
-                      talvorix::Format(Translate("%s is a folder, not a report; to watch it: talvorix-cli --watch %s"),
-                                       {shown, shown}) +
-                      "\n");
-    return kExitUsage;
-  }
-
-  int status = kExitOk;
-  for (std::size_t i = 0; i < reports.size(); ++i) {
-    const std::string& path = reports[i];
-    talvorix::ResultTable table;
-    const int32_t count = talvorix::ScanTurnReport(path, &table);
-    if (count < 0) status = kExitUnreadable;
-    if (json) {
-      if (!talvorix::WriteJsonLine(out, talvorix::ArgumentAsUtf8(path), table)) break;
-      continue;
-    }
-    // A file name may hold any byte; control bytes never reach the terminal raw.
-    const std::string shownPath = talvorix::EscapeControlBytes(talvorix::ArgumentAsUtf8(path));
-    if (reports.size() > 1 && !out.Write((i > 0 ? "\n==> " : "==> ") + shownPath + " <==\n")) break;
-    if (count < 0) {
-      Print(stderr, "talvorix-cli: " + shownPath + ": " + talvorix::Cp1250ToUtf8(talvorix::kNoSuchFileNotice) + "\n");
-      continue;
-    }
-    if (!talvorix::WriteRecords(out, table)) break;
-  }
-  // A failed write ends the run at once: nothing more could reach the reader.
-  return Finish(out, status);
+  return PrintReports(options.reports, options.json);
 }

@@ -2,9 +2,12 @@
 
 #include <array>
 #include <cstddef>
+#include <cstdio>
+#include <utility>
 
 #include <nlohmann/json.hpp>
 
+#include "cli/terminal.h"
 #include "core/cp1250.h"
 #include "core/notices.h"
 
@@ -158,6 +161,26 @@ std::string FormatJsonLine(std::string_view path, const ResultTable& table) {
 bool WriteJsonLine(CheckedOutput& out, std::string_view path, const ResultTable& table) {
   EmitJsonLine(path, table, [&](std::string_view piece) { return out.Write(piece); });
   return out.Write("\n");
+}
+
+bool ReportPrinter::Print(std::string_view path, const ResultTable& table) {
+  const bool first = std::exchange(first_, false);
+  const std::string utf8Path = ArgumentAsUtf8(path);
+  if (layout_.json) return WriteJsonLine(out_, utf8Path, table) && (!layout_.live || out_.Flush());
+  // A file name may hold any byte; control bytes never reach the terminal raw.
+  const std::string shownPath = EscapeControlBytes(utf8Path);
+  if (layout_.headers && !out_.Write((first || layout_.live ? "==> " : "\n==> ") + shownPath + " <==\n")) return false;
+  if (table.count() >= 0) {
+    if (!WriteRecords(out_, table)) return false;
+  } else {
+    // A live reader sees the header before the notice, also where both streams meet.
+    if (layout_.live && !out_.Flush()) return false;
+    // Error output: when it fails as well there is nowhere left to say so.
+    static_cast<void>(
+        WriteText(stderr, "talvorix-cli: " + shownPath + ": " + Cp1250ToUtf8(kNoSuchFileNotice) + "\n"));
+    if (layout_.live) std::fflush(stderr);  // at once, also where the runtime buffers a redirected stderr
+  }
+  return !layout_.live || (out_.Write("\n") && out_.Flush());
 }
 
 std::string EscapeControlBytes(std::string_view bytes) {

@@ -28,15 +28,6 @@ namespace {
 constexpr int64_t kIdleLookMilliseconds = 1000;
 constexpr int64_t kPollMilliseconds = 500;
 
-/// Prints one report's block and hands it to the system at once; false when that failed.
-bool PrintReport(CheckedOutput& out, const std::string& path, const ResultTable& table, const WatchOptions& options) {
-  const std::string shownPath = ArgumentAsUtf8(path);
-  if (options.json) return WriteJsonLine(out, shownPath, table) && out.Flush();
-  const std::string header = "==> " + EscapeControlBytes(shownPath) + " <==\n";
-  if (table.count() < 0) return out.Write(header + Cp1250ToUtf8(kNoSuchFileNotice) + "\n\n") && out.Flush();
-  return out.Write(header + FormatRecords(table) + "\n") && out.Flush();
-}
-
 int64_t NowMilliseconds() {
   return std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now().time_since_epoch())
       .count();
@@ -63,6 +54,8 @@ int WatchFolderAndPrint(const std::string& folder, const WatchOptions& options) 
   if (!anyReport) WriteText(stderr, std::string(Translate("No report in this folder yet")) + "\n");
   std::fflush(stderr);  // at once, also where the runtime buffers a redirected stderr
   CheckedOutput out(stdout);
+  // Each report as batch mode prints it among several, its block handed over at once.
+  ReportPrinter printer(out, {.json = options.json, .headers = true, .live = true});
   ReportSettler settler;
   int64_t lastListing = NowMilliseconds();
   settler.Start(*first, lastListing, FileTimeNow());
@@ -78,9 +71,8 @@ int WatchFolderAndPrint(const std::string& folder, const WatchOptions& options) 
       if (ScanTurnReport(path, &table) < 0 && settler.RetryUnreadable(settled->name, now)) {
         wakeIn = wakeIn == 0 ? kRetryIntervalMilliseconds : std::min(wakeIn, kRetryIntervalMilliseconds);
       } else {
-        if (table.count() < 0) table.SetUnreadable();
-        if (!PrintReport(out, path, table, options)) return OutputFailed(out.error());
-        if (options.once) return table.count() < 0 ? kExitUnreadable : kExitOk;
+        if (!printer.Print(path, table)) return OutputFailed(out.error());
+        if (options.once) return FinishOutput(out, table.count() < 0 ? kExitUnreadable : kExitOk);
       }
     }
     if (OutputReaderGone(stdout)) return OutputFailed(EPIPE);

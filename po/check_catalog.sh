@@ -20,7 +20,7 @@ esac
 
 cd "$source_dir"
 xgettext --language=C++ --from-code=UTF-8 --keyword=Translate --keyword=MarkForTranslation \
-  --omit-header -o "$work/now.pot" cli/main.cpp cli/send_main.cpp cli/watch.cpp cli/checked_output.cpp
+  --omit-header -o "$work/now.pot" cli/main.cpp cli/arguments.cpp cli/send_main.cpp cli/watch.cpp cli/checked_output.cpp
 # One line per message id (a long id's continuation lines joined to it).
 ids() {
   msgcat --no-location --no-wrap --sort-output "$1" |

@@ -2,13 +2,13 @@
 // made from it, tests/scanner/saved_pages/saved/*.mhtml) gives, through
 // `talvorix-cli --json`, the count, answers and titles of the report the game sent.
 #include <gtest/gtest.h>
-#include <sys/wait.h>
 
-#include <cstdio>
 #include <filesystem>
 #include <nlohmann/json.hpp>
 #include <string>
 #include <vector>
+
+#include "tests/cli/cli_process.h"
 
 namespace talvorix {
 namespace {
@@ -17,15 +17,7 @@ namespace fs = std::filesystem;
 
 /// The JSON that the CLI prints for `path`; null when it prints none that parses.
 nlohmann::json CliJson(const fs::path& path) {
-  const std::string command = std::string(TALVORIX_CLI) + " --json '" + path.string() + "' 2>/dev/null";
-  std::FILE* pipe = popen(command.c_str(), "r");
-  if (pipe == nullptr) return nullptr;
-  std::string out;
-  char block[4096];
-  std::size_t got = 0;
-  while ((got = std::fread(block, 1, sizeof block, pipe)) > 0) out.append(block, got);
-  pclose(pipe);
-  return nlohmann::json::parse(out, nullptr, false);
+  return nlohmann::json::parse(RunProcess({"--json", path.string()}).out, nullptr, false);
 }
 
 TEST(CliSingleFile, AnswersAsTheReportTheGameSent) {

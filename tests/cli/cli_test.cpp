@@ -1,42 +1,21 @@
 // End to end: talvorix-cli as a user runs it, over the sample reports and small crafted ones.
 #include <fcntl.h>
 #include <gtest/gtest.h>
-#include <signal.h>
-#include <spawn.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
-#include <cstdio>
 #include <filesystem>
 #include <fstream>
-#include <iterator>
 #include <set>
 #include <nlohmann/json.hpp>
 #include <string>
 #include <vector>
 
 #include "core/cp1250.h"
+#include "tests/cli/cli_process.h"
 
 namespace talvorix {
 namespace {
-
-struct CliRun {
-  int status;
-  std::string out;
-};
-
-CliRun RunCli(const std::string& args) {
-  const std::string command = std::string(TALVORIX_CLI) + " " + args + " 2>/dev/null";
-  std::FILE* pipe = popen(command.c_str(), "r");
-  if (pipe == nullptr) return {-1, {}};
-  std::string out;
-  char block[4096];
-  std::size_t got = 0;
-  while ((got = std::fread(block, 1, sizeof block, pipe)) > 0) out.append(block, got);
-  const int status = pclose(pipe);
-  return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, out};
-}
 
 std::string Example(const char* name) { return std::string(TALVORIX_SOURCE_DIR) + "/examples/" + name; }
 
@@ -99,7 +78,7 @@ TEST(CliJson, SampleReports) {
   };
   for (const Case& c : kCases) {
     SCOPED_TRACE(c.file);
-    const CliRun run = RunCli("--json " + Example(c.file));
+    const ProcessRun run = RunProcess({"--json", Example(c.file)});
     ASSERT_EQ(run.status, 0);
     const nlohmann::json line = nlohmann::json::parse(run.out);
     EXPECT_EQ(line.at("path"), Example(c.file));
@@ -140,7 +119,7 @@ TEST_F(CraftedReports, UnsolvableHermitPuzzleDoesNotHideLaterRiddles) {
        "alatt hány fát vág ki?<BR>", kHermitOpening[0], kHermitOpening[1], kHermitOpening[2],
        "Aladár törpe: Ez nem egy szám.", "A remete: semmi.<BR>", "Egy ős!", "Kérdés:<BR>",
        "Valami, ami nem rejtvény.<BR>", "</BODY></HTML>"});
-  const CliRun run = RunCli("--json " + path);
+  const ProcessRun run = RunProcess({"--json", path});
   ASSERT_EQ(run.status, 0);
   ExpectRecords(nlohmann::json::parse(run.out),
                 {{"Ha 3 favágó 2 hét alatt 12 fát vág ki, akkor 5 favágó 4 hét alatt hány fát vág ki?", "40", kHall},
@@ -158,7 +137,7 @@ TEST_F(CraftedReports, LongTruthTellerAnswerIsKeptWhole) {
        "Dezső törpe: A válasz 30-nál kisebb. Aladár törpe igazat mond.",
        "Elemér törpe: A szám nem osztható öttel. Aladár törpe igazat mond.",
        "A remete: A válasz 90-nél nagyobb.<BR>"});
-  const CliRun run = RunCli("--json " + path);
+  const ProcessRun run = RunProcess({"--json", path});
   ASSERT_EQ(run.status, 0);
   ExpectRecords(nlohmann::json::parse(run.out),
                 {{"Aladár törpe  :  I  ,  I  ,  I  ,  H\nBendegúz törpe  :  I  ,  I  ,  H  ,  H\n"
@@ -172,7 +151,7 @@ TEST_F(CraftedReports, CountsAndExitStatus) {
   const std::string empty = Write("empty.html", {});
   const std::string plain = Write("plain.html", {"<HTML>", "Csak egy átlagos nap.<BR>", "</HTML>"});
   const std::string missing = (dir_ / "missing.html").string();
-  const CliRun run = RunCli("--json " + empty + " " + plain + " " + missing);
+  const ProcessRun run = RunProcess({"--json", empty, plain, missing});
   EXPECT_EQ(run.status, 2);
   std::vector<nlohmann::json> lines;
   std::size_t start = 0;
@@ -192,74 +171,63 @@ TEST_F(CraftedReports, CountsAndExitStatus) {
 // A folder among the reports is bad usage (it is watched, not read): nothing is printed.
 TEST_F(CraftedReports, FolderIsBadUsage) {
   const std::string plain = Write("plain.html", {"<HTML>", "Csak egy átlagos nap.<BR>", "</HTML>"});
-  const CliRun run = RunCli("--json " + plain + " " + dir_.string());
+  const ProcessRun run = RunProcess({"--json", plain, dir_.string()});
   EXPECT_EQ(run.status, 64);
   EXPECT_EQ(run.out, "");
 }
 
 TEST(CliText, ShowsRecordsAsTheDialogDoes) {
-  const CliRun run = RunCli(Example("fordulo-113.html"));
+  const ProcessRun run = RunProcess({Example("fordulo-113.html")});
   ASSERT_EQ(run.status, 0);
   EXPECT_NE(run.out.find("[1/3] Csarnok feladvány \nZuveghar professzor"), std::string::npos);
   EXPECT_NE(run.out.find("\nMegoldás : 40\n"), std::string::npos);
   EXPECT_NE(run.out.find("[3/3] Remete feladány \nAladár törpe  :  H\n"), std::string::npos);
 }
 
+// The arguments are read in order: the first help, version or bad option decides, and
+// after "--" every argument is a report. Errors go to standard error alone.
 TEST(CliText, UsageAndNotices) {
   struct Case {
-    std::string args;
+    std::vector<std::string> args;
     int status;
     std::string outStart;
+    std::string errStart;
   };
+  const std::string report = Example("fordulo-112.html");
+  const std::string folder = std::string(TALVORIX_SOURCE_DIR) + "/examples";
   const Case kCases[] = {
-      {"", 64, ""},
-      {"--bogus " + Example("fordulo-112.html"), 64, ""},
-      {"--help", 0, "Usage: talvorix-cli"},
-      {"--version", 0, "talvorix-cli 0.93"},
-      {"/nonexistent/report.html", 2, ""},
-      {"-- /dev/null", 2, ""},
-      {"/nonexistent/a.html " + Example("fordulo-112.html"), 2, "==> /nonexistent/a.html <==\n\n==> "},
+      {{}, 64, "", "talvorix-cli: no report given\n\nUsage: talvorix-cli"},
+      {{"--bogus", report}, 64, "", "talvorix-cli: unknown option --bogus\n\nUsage: "},
+      {{"--help"}, 0, "Usage: talvorix-cli", ""},
+      {{"--version"}, 0, "talvorix-cli 0.93", ""},
+      {{"--help", "--bogus"}, 0, "Usage: talvorix-cli", ""},
+      {{"--bogus", "--help"}, 64, "", "talvorix-cli: unknown option --bogus\n\nUsage: "},
+      {{report, "-h"}, 0, "Usage: talvorix-cli", ""},
+      {{"--", "-h"}, 2, "", "talvorix-cli: -h: Nincs ilyen fájl\n"},
+      {{"-x"}, 2, "", "talvorix-cli: -x: Nincs ilyen fájl\n"},
+      {{"--watch", folder, "--watch", folder}, 64, "", "talvorix-cli: --watch takes one folder\n\nUsage: "},
+      {{"--once", "--watch", folder, report}, 64, "",
+       "talvorix-cli: --once goes with --watch, and --watch with no report\n\nUsage: "},
+      // The folder is named, with no usage after it, and no report before it is read.
+      {{report, folder}, 64, "",
+       "talvorix-cli: " + folder + " is a folder, not a report; to watch it: talvorix-cli --watch " + folder + "\n"},
+      {{"/nonexistent/report.html"}, 2, "", "talvorix-cli: /nonexistent/report.html: Nincs ilyen fájl\n"},
+      {{"--", "/dev/null"}, 2, "", "talvorix-cli: /dev/null: Nincs ilyen fájl\n"},
+      {{"/nonexistent/a.html", report}, 2, "==> /nonexistent/a.html <==\n\n==> ",
+       "talvorix-cli: /nonexistent/a.html: Nincs ilyen fájl\n"},
   };
+  ProcessOptions english;
+  english.environment = {"LANG=C"};
   for (const Case& c : kCases) {
-    SCOPED_TRACE(c.args);
-    const CliRun run = RunCli(c.args);
+    SCOPED_TRACE(c.args.empty() ? "" : c.args.front() + " " + c.args.back());
+    const ProcessRun run = RunProcess(c.args, english);
     EXPECT_EQ(run.status, c.status);
-    EXPECT_EQ(run.out.substr(0, c.outStart.size()), c.outStart);
+    EXPECT_TRUE(run.out.starts_with(c.outStart)) << run.out;
+    EXPECT_TRUE(run.err.starts_with(c.errStart)) << run.err;
+    if (c.errStart.find("\n\nUsage: ") == std::string::npos) {
+      EXPECT_EQ(run.err, c.errStart);  // all of it, unless the usage follows
+    }
   }
-}
-
-struct CliOutput {
-  int status;
-  std::string out;
-  std::string err;
-};
-
-/// Runs talvorix-cli with exactly these arguments (no shell in between), its output
-/// and error output caught in files of `dir`.
-CliOutput RunCliWith(const std::vector<std::string>& args, const std::filesystem::path& dir) {
-  const std::string outFile = (dir / "stdout").string();
-  const std::string errFile = (dir / "stderr").string();
-  std::vector<char*> argv;
-  std::string program = TALVORIX_CLI;
-  argv.push_back(program.data());
-  std::vector<std::string> copies = args;
-  for (std::string& arg : copies) argv.push_back(arg.data());
-  argv.push_back(nullptr);
-  posix_spawn_file_actions_t actions;
-  posix_spawn_file_actions_init(&actions);
-  posix_spawn_file_actions_addopen(&actions, 1, outFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-  posix_spawn_file_actions_addopen(&actions, 2, errFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-  pid_t pid = 0;
-  const int spawned = posix_spawn(&pid, program.c_str(), &actions, nullptr, argv.data(), environ);
-  posix_spawn_file_actions_destroy(&actions);
-  if (spawned != 0) return {-1, {}, {}};
-  int status = 0;
-  waitpid(pid, &status, 0);
-  const auto slurp = [](const std::string& file) {
-    std::ifstream in(file, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), {});
-  };
-  return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, slurp(outFile), slurp(errFile)};
 }
 
 /// Whether `text` holds a control byte other than the line feeds that end its lines.
@@ -290,7 +258,7 @@ TEST_F(CraftedReports, ControlBytesInPathsAreShownEscaped) {
     SCOPED_TRACE(c.shown);
     const std::string report = Write(c.name.c_str(), {"Csak egy nap."});
     const std::string missing = (dir_ / ("missing-" + c.name)).string();
-    const CliOutput run = RunCliWith({report, missing}, dir_);
+    const ProcessRun run = RunProcess({report, missing});
     EXPECT_EQ(run.status, 2);
     const std::string shownDir = dir_.string();
     EXPECT_EQ(run.out, "==> " + shownDir + "/" + c.shown + " <==\nNem találtam feladványt a fájlban\n\n==> " +
@@ -300,11 +268,11 @@ TEST_F(CraftedReports, ControlBytesInPathsAreShownEscaped) {
     EXPECT_FALSE(HoldsRawControlByte(run.err));
 
     // JSON escapes the C0 controls its own way (and, as JSON allows, leaves DEL as it is).
-    const std::string json = RunCliWith({"--json", report}, dir_).out;
+    const std::string json = RunProcess({"--json", report}).out;
     EXPECT_EQ(std::count_if(json.begin(), json.end(), [](char b) { return static_cast<unsigned char>(b) < 0x20; }),
               1);  // the line feed that ends the line
   }
-  const CliOutput option = RunCliWith({"--\x1b[31m"}, dir_);
+  const ProcessRun option = RunProcess({"--\x1b[31m"});
   EXPECT_EQ(option.status, 64);
   EXPECT_TRUE(option.err.starts_with("talvorix-cli: unknown option --\\x1b[31m\n\nUsage")) << option.err;
 }
@@ -312,37 +280,27 @@ TEST_F(CraftedReports, ControlBytesInPathsAreShownEscaped) {
 /// Where a run's standard output goes in WriteErrorsEndWith74.
 enum class Sink { kFullDevice, kClosedPipe };
 
-/// Runs talvorix-cli with `args`, its standard output going to `sink` and its error
-/// output caught in `errFile`; the exit status, or -1 when it did not exit.
-int RunCliInto(Sink sink, const std::vector<std::string>& args, const std::string& errFile) {
-  std::vector<std::string> all = {TALVORIX_CLI};
-  all.insert(all.end(), args.begin(), args.end());
-  std::vector<char*> argv;
-  for (std::string& arg : all) argv.push_back(arg.data());
-  argv.push_back(nullptr);
-  posix_spawn_file_actions_t actions;
-  posix_spawn_file_actions_init(&actions);
-  posix_spawn_file_actions_addopen(&actions, 2, errFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-  int pipeFds[2] = {-1, -1};
+/// Runs talvorix-cli with `args` to its end, its standard output going to `sink`.
+ProcessRun RunCliInto(Sink sink, const std::vector<std::string>& args) {
+  int descriptor = -1;
   if (sink == Sink::kFullDevice) {
-    posix_spawn_file_actions_addopen(&actions, 1, "/dev/full", O_WRONLY, 0);
+    descriptor = open("/dev/full", O_WRONLY | O_CLOEXEC);
   } else {
     // The reader is gone before the program starts: every write meets a closed pipe.
-    if (pipe2(pipeFds, O_CLOEXEC) != 0) return -1;
+    int pipeFds[2] = {-1, -1};
+    if (pipe2(pipeFds, O_CLOEXEC) != 0) return {-1, {}, {}};
     close(pipeFds[0]);
-    posix_spawn_file_actions_adddup2(&actions, pipeFds[1], 1);
+    descriptor = pipeFds[1];
   }
-  // A program started with SIGPIPE ignored sees EPIPE instead of being killed by it.
-  void (*const previous)(int) = signal(SIGPIPE, sink == Sink::kClosedPipe ? SIG_IGN : SIG_DFL);
-  pid_t pid = 0;
-  const int spawned = posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), environ);
-  signal(SIGPIPE, previous);
-  posix_spawn_file_actions_destroy(&actions);
-  if (pipeFds[1] >= 0) close(pipeFds[1]);
-  if (spawned != 0) return -1;
-  int status = 0;
-  waitpid(pid, &status, 0);
-  return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  if (descriptor < 0) return {-1, {}, {}};
+  // Started with SIGPIPE ignored, the program sees EPIPE instead of being killed by it.
+  ProcessOptions options;
+  options.out = descriptor;
+  options.ignoreSigpipe = sink == Sink::kClosedPipe;
+  Process process(args, options);
+  close(descriptor);
+  const int status = process.started() ? process.Wait() : -1;
+  return {status, {}, process.err()};
 }
 
 // Output that cannot be written is an error, whatever was being printed: the program
@@ -367,17 +325,15 @@ TEST_F(CraftedReports, WriteErrorsEndWith74) {
       {"--json to a pipe nobody reads", Sink::kClosedPipe, {"--json", report, report}, ""},
       {"--help to a pipe nobody reads", Sink::kClosedPipe, {"--help"}, ""},
   };
-  const std::string errFile = (dir_ / "stderr").string();
   for (const Case& c : kCases) {
     SCOPED_TRACE(c.name);
-    EXPECT_EQ(RunCliInto(c.sink, c.args, errFile), 74);
-    std::ifstream in(errFile, std::ios::binary);
-    const std::string err(std::istreambuf_iterator<char>(in), {});
+    const ProcessRun run = RunCliInto(c.sink, c.args);
+    EXPECT_EQ(run.status, 74);
     const std::string cause = c.sink == Sink::kFullDevice ? "No space left on device" : "Broken pipe";
-    EXPECT_EQ(err, c.alsoOnStderr + "talvorix-cli: write error: " + cause + "\n");
+    EXPECT_EQ(run.err, c.alsoOnStderr + "talvorix-cli: write error: " + cause + "\n");
   }
   // Nothing to write is no write error: an unreadable report alone still gives 2.
-  EXPECT_EQ(RunCliInto(Sink::kFullDevice, {missing}, errFile), 2);
+  EXPECT_EQ(RunCliInto(Sink::kFullDevice, {missing}).status, 2);
 }
 
 }  // namespace
@@ -411,7 +367,7 @@ TEST(CliJson, KindAndSolvedOfEveryRecord) {
   int unsolved = 0;
   for (const std::string& file : files) {
     SCOPED_TRACE(file);
-    const CliRun run = RunCli("--json '" + file + "'");
+    const ProcessRun run = RunProcess({"--json", file});
     ASSERT_EQ(run.status, 0);
     const nlohmann::json line = nlohmann::json::parse(run.out);
     int k = 0;
@@ -434,7 +390,7 @@ TEST_F(CraftedReports, UnreadableHallRiddleIsNotSolved) {
       "unreadable.html", {"<HTML><BODY>", "Egy ős!", "Kérdés:<BR>", "Valami, ami nem rejtvény.<BR>", "Egy ős!",
                           "Kérdés:<BR>", "Ha 3 favágó 0 hét alatt 12 fát vág ki, akkor 5 favágó 4 hét alatt hány fát "
                           "vág ki?<BR>", "</BODY></HTML>"});
-  const CliRun run = RunCli("--json " + path);
+  const ProcessRun run = RunProcess({"--json", path});
   ASSERT_EQ(run.status, 0);
   const nlohmann::json records = nlohmann::json::parse(run.out).at("records");
   ASSERT_EQ(records.size(), 2u);

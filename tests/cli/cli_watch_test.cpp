@@ -2,22 +2,19 @@
 #include <gtest/gtest.h>
 #include <fcntl.h>
 #include <signal.h>
-#include <spawn.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <chrono>
 #include <filesystem>
 #include <fstream>
-#include <iterator>
 #include <string>
 #include <thread>
 #include <vector>
 
 #include <nlohmann/json.hpp>
 
-extern char** environ;
+#include "tests/cli/cli_process.h"
 
 namespace talvorix {
 namespace {
@@ -27,60 +24,14 @@ using std::chrono::milliseconds;
 
 std::string Example(const char* name) { return std::string(TALVORIX_SOURCE_DIR) + "/examples/" + name; }
 
-std::string ReadAll(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(in), {});
+std::string ReadAll(const fs::path& path) { return ReadWholeFile(path); }
+
+/// talvorix-cli with these arguments, its standard output going to a descriptor of ours.
+ProcessOptions OutputTo(int descriptor) {
+  ProcessOptions options;
+  options.out = descriptor;
+  return options;
 }
-
-/// talvorix-cli with these arguments, its standard output going to a file.
-class Watcher {
- public:
-  Watcher(const std::vector<std::string>& args, const fs::path& out) : Watcher(args, out, -1) {}
-  /// Its standard output going to a descriptor of ours.
-  Watcher(const std::vector<std::string>& args, int outDescriptor) : Watcher(args, {}, outDescriptor) {}
-
- private:
-  Watcher(const std::vector<std::string>& args, const fs::path& out, int outDescriptor) {
-    std::vector<std::string> all = {TALVORIX_CLI};
-    all.insert(all.end(), args.begin(), args.end());
-    std::vector<char*> argv;
-    for (std::string& arg : all) argv.push_back(arg.data());
-    argv.push_back(nullptr);
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    if (outDescriptor >= 0) {
-      posix_spawn_file_actions_adddup2(&actions, outDescriptor, STDOUT_FILENO);
-    } else {
-      posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-    }
-    if (posix_spawn(&pid_, argv[0], &actions, nullptr, argv.data(), environ) != 0) pid_ = -1;
-    posix_spawn_file_actions_destroy(&actions);
-  }
-
- public:
-  ~Watcher() {
-    if (pid_ <= 0) return;
-    kill(pid_, SIGTERM);
-    waitpid(pid_, nullptr, 0);
-  }
-  bool started() const { return pid_ > 0; }
-  /// The exit status once it has ended within `limit`; -1 when it still runs.
-  int Wait(milliseconds limit) {
-    const auto end = std::chrono::steady_clock::now() + limit;
-    while (std::chrono::steady_clock::now() < end) {
-      int status = 0;
-      if (waitpid(pid_, &status, WNOHANG) == pid_) {
-        pid_ = -1;
-        return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-      }
-      std::this_thread::sleep_for(milliseconds(20));
-    }
-    return -1;
-  }
-
- private:
-  pid_t pid_ = -1;
-};
 
 class CliWatch : public ::testing::Test {
  protected:
@@ -108,8 +59,8 @@ bool WaitForLines(const fs::path& file, const std::string& prefix, std::size_t n
 }
 
 TEST_F(CliWatch, TwoSavesPrintTwoBlocksInOrder) {
-  const fs::path out = dir_ / "out.txt";
-  Watcher cli({"--watch", saves().string()}, out);
+  Process cli({"--watch", saves().string()});
+  const fs::path out = cli.outPath();
   ASSERT_TRUE(cli.started());
   std::this_thread::sleep_for(milliseconds(300));
   fs::copy_file(Example("fordulo-113.html"), saves() / "elso.html");
@@ -130,8 +81,8 @@ TEST_F(CliWatch, JsonLinesAndOnce) {
   fs::last_write_time(saves() / "regi.html", fs::file_time_type::clock::now() - std::chrono::hours(1));
   fs::copy_file(Example("fordulo-112.html"), saves() / "uj.HTML");
   fs::copy_file(Example("fordulo-113.html"), saves() / "jegyzet.txt");  // newest, but no report
-  const fs::path out = dir_ / "out.json";
-  Watcher cli({"--json", "--once", "--watch", saves().string()}, out);
+  Process cli({"--json", "--once", "--watch", saves().string()});
+  const fs::path out = cli.outPath();
   ASSERT_TRUE(cli.started());
   EXPECT_EQ(cli.Wait(milliseconds(5000)), 0);
   const std::string text = ReadAll(out);
@@ -142,8 +93,8 @@ TEST_F(CliWatch, JsonLinesAndOnce) {
 }
 
 TEST_F(CliWatch, OnceWaitsForTheFirstSave) {
-  const fs::path out = dir_ / "out.json";
-  Watcher cli({"--once", "--json", "--watch", saves().string()}, out);
+  Process cli({"--once", "--json", "--watch", saves().string()});
+  const fs::path out = cli.outPath();
   ASSERT_TRUE(cli.started());
   EXPECT_EQ(cli.Wait(milliseconds(600)), -1);
   fs::copy_file(Example("fordulo-113.html"), saves() / "elso.html");
@@ -165,10 +116,106 @@ TEST_F(CliWatch, BadUse) {
   };
   for (const Case& c : kCases) {
     SCOPED_TRACE(c.args.back());
-    Watcher cli(c.args, dir_ / "out.txt");
+    Process cli(c.args);
     ASSERT_TRUE(cli.started());
     EXPECT_EQ(cli.Wait(milliseconds(5000)), c.status);
   }
+}
+
+/// Whether the file can be opened for reading.
+bool Opens(const fs::path& path) {
+  const int descriptor = open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+  if (descriptor < 0) return false;
+  close(descriptor);
+  return true;
+}
+
+/// Makes `path` a report that is there but cannot be opened: a file nobody may read,
+/// or, for root (who reads it all the same), a link to a write-only kernel attribute,
+/// which is a regular file of 4096 bytes that no one can open for reading. False when
+/// neither works here.
+bool MakeUnreadableReport(const fs::path& path) {
+  fs::copy_file(Example("fordulo-112.html"), path);
+  fs::permissions(path, fs::perms::none);
+  if (!Opens(path)) return true;
+  fs::remove(path);
+  for (const char* attribute : {"/sys/bus/pci/rescan", "/sys/class/zram-control/hot_remove"}) {
+    std::error_code error;
+    fs::create_symlink(attribute, path, error);
+    if (!error && fs::is_regular_file(path, error) && fs::file_size(path, error) > 0 && !Opens(path)) return true;
+    fs::remove(path, error);
+  }
+  return false;
+}
+
+// --watch prints each report as batch mode prints it among several reports: the same
+// header and records, or the same JSON line, a text block then closed by an empty line.
+// A report that cannot be read (after the watch's 3 s of retries) gets batch mode's
+// notice on standard error, and only its header on standard output.
+TEST_F(CliWatch, PrintsTheBlocksOfBatchMode) {
+  struct Case {
+    std::string name;    // of the report in the watched folder
+    std::string source;  // the report copied there; empty: one that cannot be opened
+  };
+  const std::string saved = std::string(TALVORIX_SOURCE_DIR) + "/tests/scanner/saved_pages/saved/";
+  const fs::path plain = dir_ / "plain.html";
+  std::ofstream(plain, std::ios::binary) << "<HTML>\r\nCsak egy nap.<BR>\r\n</HTML>\r\n";
+  const Case kCases[] = {
+      {"fordulo-112.html", Example("fordulo-112.html")},
+      {"fordulo-114.HTM", Example("fordulo-114.html")},  // unsolved riddles
+      {"nap.html", plain.string()},                       // no riddle
+      {"esc\x1b[2J.html", Example("fordulo-113.html")},  // a control byte in the header
+      {"mentett.mhtml", saved + "fordulo-113.base64.mhtml"},
+      {"zarolt.html", ""},
+  };
+  ProcessOptions english;
+  english.environment = {"LANG=C"};
+  bool unreadableSkipped = false;
+  for (const Case& c : kCases) {
+    for (const bool json : {false, true}) {
+      SCOPED_TRACE(c.name + (json ? " --json" : ""));
+      fs::remove_all(saves());
+      fs::create_directories(saves());
+      const fs::path report = saves() / c.name;
+      if (c.source.empty()) {
+        if (!MakeUnreadableReport(report)) {
+          unreadableSkipped = true;  // root, with no write-only kernel attribute to link to
+          continue;
+        }
+      } else {
+        fs::copy_file(c.source, report);
+      }
+      const std::vector<std::string> mode = json ? std::vector<std::string>{"--json"} : std::vector<std::string>{};
+      std::vector<std::string> watchArgs = mode;
+      watchArgs.insert(watchArgs.end(), {"--once", "--watch", saves().string()});
+      Process watch(watchArgs, english);
+      ASSERT_TRUE(watch.started());
+      const int watchStatus = watch.Wait(milliseconds(8000));
+      // Batch mode prints a header only among several reports: the report twice.
+      std::vector<std::string> batchArgs = mode;
+      batchArgs.insert(batchArgs.end(), {report.string(), report.string()});
+      const ProcessRun batch = RunProcess(batchArgs, english);
+
+      EXPECT_EQ(watchStatus, batch.status);
+      EXPECT_EQ(watchStatus, c.source.empty() ? 2 : 0);
+      const std::string out = watch.out();
+      ASSERT_FALSE(out.empty());
+      if (json) {
+        EXPECT_EQ(batch.out, out + out);
+      } else {
+        // The block twice, an empty line between: the watch's block, then the block again.
+        EXPECT_EQ(batch.out, out + out.substr(0, out.size() - 1));
+        EXPECT_TRUE(out.ends_with("\n\n")) << out;
+      }
+      const std::string notice = c.source.empty() && !json
+                                     ? "talvorix-cli: " + (saves() / "zarolt.html").string() + ": Nincs ilyen fájl\n"
+                                     : "";
+      EXPECT_EQ(batch.err, notice + notice);
+      EXPECT_EQ(watch.err(), "Watching folder: " + saves().string() + "\n" + notice);
+      EXPECT_EQ(out.find("Nincs ilyen"), std::string::npos) << out;
+    }
+  }
+  if (unreadableSkipped) GTEST_SKIP() << "the unreadable row: no file that cannot be opened could be made here";
 }
 
 /// Appends bytes to a file, as a browser writing a save does.
@@ -198,8 +245,8 @@ TEST_F(CliWatch, OnlyFinishedSavesArePrinted) {
     fs::create_directories(saves());
     const fs::path save = saves() / "fordulo.html";
     if (c.presentAtStart) Append(save, report.substr(0, c.firstPart));
-    const fs::path out = dir_ / "out.json";
-    Watcher cli({"--once", "--json", "--watch", saves().string()}, out);
+    Process cli({"--once", "--json", "--watch", saves().string()});
+    const fs::path out = cli.outPath();
     ASSERT_TRUE(cli.started());
     if (!c.presentAtStart) {
       std::this_thread::sleep_for(milliseconds(100));
@@ -226,8 +273,8 @@ TEST_F(CliWatch, OnlyFinishedSavesArePrinted) {
 TEST_F(CliWatch, AFutureDatedReportHidesNoLaterSave) {
   fs::copy_file(Example("fordulo-113.html"), saves() / "jovo.html");
   fs::last_write_time(saves() / "jovo.html", fs::file_time_type::clock::now() + std::chrono::hours(24));
-  const fs::path out = dir_ / "out.json";
-  Watcher cli({"--json", "--watch", saves().string()}, out);
+  Process cli({"--json", "--watch", saves().string()});
+  const fs::path out = cli.outPath();
   ASSERT_TRUE(cli.started());
   ASSERT_TRUE(WaitForLines(out, "{", 1)) << ReadAll(out);
   fs::copy_file(Example("fordulo-112.html"), saves() / "most.html");
@@ -248,7 +295,7 @@ TEST_F(CliWatch, OutputFailuresEndTheWatch) {
     SCOPED_TRACE("a full device");
     const int full = open("/dev/full", O_WRONLY | O_CLOEXEC);
     ASSERT_GE(full, 0);
-    Watcher cli({"--once", "--watch", saves().string()}, full);
+    Process cli({"--once", "--watch", saves().string()}, OutputTo(full));
     close(full);
     ASSERT_TRUE(cli.started());
     EXPECT_EQ(cli.Wait(milliseconds(5000)), 74);
@@ -257,7 +304,7 @@ TEST_F(CliWatch, OutputFailuresEndTheWatch) {
     SCOPED_TRACE(writing ? "the reader gone before a report is printed" : "the reader gone while idle");
     int pipe[2];
     ASSERT_EQ(pipe2(pipe, O_CLOEXEC), 0);
-    Watcher cli({"--watch", saves().string()}, pipe[1]);
+    Process cli({"--watch", saves().string()}, OutputTo(pipe[1]));
     close(pipe[1]);
     ASSERT_TRUE(cli.started());
     if (!writing) {

@@ -119,6 +119,39 @@ TEST(CliOutput, ControlCharactersOfAReportReachTheTerminalEscaped) {
   }
 }
 
+// How the blocks of several reports follow one another in each layout; the records
+// are WriteRecords' and the JSON lines WriteJsonLine's whatever the layout.
+TEST(ReportPrinter, BlocksFollowOneAnotherAsTheLayoutSays) {
+  const ResultTable one = TableOf(1);
+  const ResultTable none = TableOf(0);
+  const std::string a = FormatRecords(one);
+  const std::string b = FormatRecords(none);
+  struct Case {
+    const char* name;
+    ReportLayout layout;
+    std::string want;
+  };
+  const Case kCases[] = {
+      {"one report alone", {.json = false, .headers = false, .live = false}, a + b},
+      {"several reports", {.json = false, .headers = true, .live = false},
+       "==> a\\x1b.html <==\n" + a + "\n==> b.html <==\n" + b},
+      {"--watch", {.json = false, .headers = true, .live = true},
+       "==> a\\x1b.html <==\n" + a + "\n==> b.html <==\n" + b + "\n"},
+      {"--json", {.json = true, .headers = true, .live = false},
+       FormatJsonLine("a\x1b.html", one) + "\n" + FormatJsonLine("b.html", none) + "\n"},
+      {"--json --watch", {.json = true, .headers = true, .live = true},
+       FormatJsonLine("a\x1b.html", one) + "\n" + FormatJsonLine("b.html", none) + "\n"},
+  };
+  for (const Case& c : kCases) {
+    SCOPED_TRACE(c.name);
+    EXPECT_EQ(Written([&](CheckedOutput& out) {
+                ReportPrinter printer(out, c.layout);
+                return printer.Print("a\x1b.html", one) && printer.Print("b.html", none);
+              }),
+              c.want);
+  }
+}
+
 // A failed write is remembered with its cause, ends the writing of records at once,
 // and nothing is written after it.
 TEST(CheckedOutput, FirstFailureIsKeptAndStopsTheWriting) {
