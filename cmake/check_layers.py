@@ -4,11 +4,13 @@ layer allows (CMake's own link graph, `cmake --graphviz`), and no source include
 header from a folder above it.
 
   check_layers.py SOURCE_DIR [--configure DIR [-- CMAKE_ARGS...]]... [--dot FILE]...
-  check_layers.py SOURCE_DIR --print DOT        the layers as docs/architecture.md shows them
+                  [--doc FILE] [--print]
 
 --configure configures the project into DIR (a scratch folder) with the given arguments
-and checks its graph; --dot checks a graph already written. The includes are checked
-once, on the sources. Exit 0 when everything holds, 1 with one line per fault, 2 when
+and checks its graph, named after DIR; --dot checks a graph already written, named
+after the file. The includes are checked once, on the sources. --doc compares the layer
+list in FILE with the graphs (when they are the "native" and the "windows" one);
+--print prints that list instead of checking. Exit 0 when everything holds, 1 with one line per fault, 2 when
 the check itself could not run.
 """
 
@@ -153,14 +155,47 @@ def configure(source, build, arguments):
     return dot
 
 
-def layer_lines(links):
-    """One line per target of ours: what it links directly (for docs/architecture.md)."""
+def layer_lines(graphs):
+    """One line per target of ours, what it links directly, over every configuration
+    checked: a link or a target found in only some of them is marked with their names
+    ([windows]). docs/architecture.md shows these lines."""
+    names = [name for name, _ in graphs]
     lines = []
     for target in MAY_LINK:
-        if target in links or any(target in linked for linked in links.values()):
-            linked = sorted(l for l in links.get(target, ()) if ours(l))
-            lines.append(f"{target} -> {', '.join(linked) if linked else '(nothing of ours)'}")
+        present = [name for name, links in graphs
+                   if target in links or any(target in linked for linked in links.values())]
+        if not present:
+            continue
+        linked = {}
+        for name, links in graphs:
+            for library in links.get(target, ()):
+                if ours(library):
+                    linked.setdefault(library, []).append(name)
+        shown = []
+        for library in sorted(linked):
+            where = linked[library]
+            shown.append(library if len(where) == len(present) else f"{library} [{', '.join(where)}]")
+        line = f"{target} -> {', '.join(shown) if shown else '(nothing of ours)'}"
+        if len(present) != len(names):
+            line += f"  [{', '.join(present)} only]"
+        lines.append(line)
     return lines
+
+
+DOC_BEGIN = "<!-- layers: begin (cmake/check_layers.py) -->"
+DOC_END = "<!-- layers: end -->"
+
+
+def check_doc(doc, lines):
+    """The lines between the markers of `doc` (inside a code fence) against the graph's."""
+    text = Path(doc).read_text(encoding="utf-8")
+    if DOC_BEGIN not in text or DOC_END not in text:
+        return [f"{doc}: no layer list between {DOC_BEGIN} and {DOC_END}"]
+    block = text.split(DOC_BEGIN, 1)[1].split(DOC_END, 1)[0]
+    shown = [line for line in block.splitlines() if line.strip() and not line.startswith("```")]
+    if shown == lines:
+        return []
+    return [f"{doc}: its layer list differs from the link graph; it should read:"] + lines
 
 
 def main(argv):
@@ -168,31 +203,43 @@ def main(argv):
         print(__doc__, file=sys.stderr)
         return 2
     source = Path(argv[1]).resolve()
-    if len(argv) == 4 and argv[2] == "--print":
-        print("\n".join(layer_lines(read_graph(argv[3]))))
-        return 0
-    graphs, rest = [], argv[2:]
+    graphs, rest, doc, printing = [], argv[2:], None, False
     while rest:
         option = rest.pop(0)
         if option == "--dot" and rest:
-            graphs.append(Path(rest.pop(0)))
+            dot = Path(rest.pop(0))
+            graphs.append((dot.stem, dot))
+        elif option == "--doc" and rest:
+            doc = Path(rest.pop(0))
+        elif option == "--print":
+            printing = True
         elif option == "--configure" and rest:
             build, arguments = rest.pop(0), []
             if rest and rest[0] == "--":
                 rest.pop(0)
-                while rest and rest[0] not in {"--configure", "--dot"}:
+                while rest and rest[0] not in {"--configure", "--dot", "--doc", "--print"}:
                     arguments.append(rest.pop(0))
             dot = configure(source, build, arguments)
             if dot is None:
                 print(f"check_layers: cannot configure {build}", file=sys.stderr)
                 return 2
-            graphs.append(dot)
+            graphs.append((Path(build).name, dot))
         else:
             print(f"check_layers: unknown argument {option}", file=sys.stderr)
             return 2
+    read = [(name, read_graph(dot)) for name, dot in graphs]
+    if printing:
+        print("\n".join(layer_lines(read)))
+        return 0
     faults = check_includes(source)
-    for dot in graphs:
-        faults += check_graph(read_graph(dot), dot.name if dot.name != "layers.dot" else str(dot.parent))
+    for name, links in read:
+        faults += check_graph(links, name)
+    if doc is not None:
+        names = sorted(name for name, _ in read)
+        if names == ["native", "windows"]:
+            faults += check_doc(doc, layer_lines(read))
+        else:
+            print(f"check_layers: {doc} compared only with both the native and the windows graph")
     for fault in faults:
         print(fault)
     return 1 if faults else 0
