@@ -13,7 +13,7 @@
 #include "cli/terminal.h"
 #include "cli/translate.h"
 #include "core/version.h"
-#include "dialog/handover.h"
+#include "handover/handover.h"
 
 namespace {
 

@@ -8,6 +8,7 @@
 #include <string_view>
 
 #include "core/cp1250.h"
+#include "handover/handover.h"
 
 namespace talvorix {
 
@@ -85,7 +86,6 @@ struct DialogTemplate {
 
 namespace dialog_template_detail {
 
-inline constexpr auto kCaption = Cp1250(u8"Talvorix v0.93");
 inline constexpr auto kTitle = Cp1250(u8"  Feladvány  ");
 inline constexpr auto kHint = Cp1250(u8"Húzd rá a fordulót");
 inline constexpr auto kCredit = Cp1250(u8"Készítette a Talvorix csapata");
@@ -95,10 +95,11 @@ inline constexpr auto kAnswerLabel = Cp1250(u8"Megoldás :");
 
 }  // namespace dialog_template_detail
 
-/// The dialog. Its caption is also how other programs find the Windows dialog.
+/// The dialog. Its caption (kDialogCaption) is also how other programs find the Windows
+/// dialog.
 inline constexpr DialogTemplate kDialogTemplate = {
     .resource = kDialogResource,
-    .caption = dialog_template_detail::kCaption,
+    .caption = kDialogCaption,
     .rect = {0, 0, 186, 151},
     .fontName = "MS Sans Serif",
     .fontPoints = 8,

@@ -1,8 +1,6 @@
 #pragma once
-// What the dialog logic needs from a window system and from the shared block.
+// What the dialog logic needs from a window system.
 
-#include <optional>
-#include <span>
 #include <string_view>
 
 namespace talvorix {
@@ -20,15 +18,6 @@ class DialogView {
   virtual void EndDialog(int result) = 0;
   /// Puts Windows-1250 text on the clipboard, as Unicode text.
   virtual void CopyText(std::string_view cp1250) = 0;
-};
-
-/// The named shared block "PATH" through which another program hands over a path.
-class SharedPathBlock {
- public:
-  virtual ~SharedPathBlock() = default;
-  /// The block's bytes (1024), opening or creating and mapping it on first use and
-  /// keeping it open until the program ends; nullopt when it cannot be had.
-  virtual std::optional<std::span<const char>> Bytes() = 0;
 };
 
 }  // namespace talvorix

@@ -35,13 +35,8 @@ std::string_view CommandLinePath(std::string_view tail) {
   return tail;
 }
 
-std::string_view SharedBlockPath(std::span<const char> block) {
-  return UpToNul(std::string_view(block.data(), block.size()));
-}
-
-MainDialog::MainDialog(DialogView& view, SharedPathBlock& sharedBlock, std::string commandLinePath,
-                       FolderSource* folders)
-    : view_(view), sharedBlock_(sharedBlock), commandLinePath_(std::move(commandLinePath)), folders_(folders) {}
+MainDialog::MainDialog(DialogView& view, std::string commandLinePath, FolderSource* folders)
+    : view_(view), commandLinePath_(std::move(commandLinePath)), folders_(folders) {}
 
 ReportScan MainDialog::ScanPath(std::string path) {
   return [path = std::move(path)](ResultTable* table) { return ScanTurnReport(path, table, kDialogReportLimit); };
@@ -220,11 +215,7 @@ void MainDialog::OnDropFolder(const std::string& folder) {
   StartWatching(folder);
 }
 
-void MainDialog::OnSharedPath() {
-  const std::optional<std::span<const char>> block = sharedBlock_.Bytes();
-  if (!block) return;  // no block to read: nothing changes
-  TakePath(std::string(SharedBlockPath(*block)));
-}
+void MainDialog::OnHandedOverPath(std::string path) { TakePath(path); }
 
 void MainDialog::OnOpenFile(const std::string& path) {
   lastReport_ = path;

@@ -28,16 +28,11 @@ std::string_view CommandLineTail(std::string_view commandLine);
 /// tail is removed; everything else, trailing blanks included, stays.
 std::string_view CommandLinePath(std::string_view tail);
 
-/// The NUL-terminated path at the start of the shared block, or all of the block's
-/// bytes when it holds no NUL.
-std::string_view SharedBlockPath(std::span<const char> block);
-
 class MainDialog {
  public:
   /// `commandLinePath` is the path as the command line gave it (quotes already removed).
   /// Without `folders`, a folder that arrives counts as a report that cannot be read.
-  MainDialog(DialogView& view, SharedPathBlock& sharedBlock, std::string commandLinePath,
-             FolderSource* folders = nullptr);
+  MainDialog(DialogView& view, std::string commandLinePath, FolderSource* folders = nullptr);
 
   /// The dialog was created: loads the command-line report, if there is one.
   void OnInit();
@@ -48,8 +43,9 @@ class MainDialog {
   /// A folder was dropped on the dialog, named as the folder source names folders (for
   /// a name that no 8-bit path holds).
   void OnDropFolder(const std::string& folder);
-  /// Another program announced a path in the shared block.
-  void OnSharedPath();
+  /// Another program handed over a path (8-bit, as a dropped file's); unlike a drop it
+  /// leaves the dialog where it is.
+  void OnHandedOverPath(std::string path);
   /// The "<" button: shows the record before the current one, the last after the first.
   void OnPrevious();
   /// The ">" button: shows the record after the current one, the first after the last.
@@ -110,7 +106,6 @@ class MainDialog {
 
 
   DialogView& view_;
-  SharedPathBlock& sharedBlock_;
   std::string commandLinePath_;
   ResultTable table_;
   int32_t currentIndex_ = 0;

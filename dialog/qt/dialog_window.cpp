@@ -91,13 +91,12 @@ QRect DialogUnits::ToPixels(const DialogRect& rect) const {
   return QRect(X(rect.left), Y(rect.top), X(rect.width), Y(rect.height));
 }
 
-DialogWindow::DialogWindow(SharedPathBlock& sharedBlock, std::string commandLinePath, EndHandler onEnd,
-                           QWidget* parent)
+DialogWindow::DialogWindow(std::string commandLinePath, EndHandler onEnd, QWidget* parent)
     : QDialog(parent, WindowFlagsFor(kDialogTemplate.style)),
       folders_({.changed = [this] { logic_.OnFolderChanged(); },
                 .filesChanged = [this](std::span<const std::string> names) { logic_.OnFolderFilesChanged(names); },
                 .wake = [this] { logic_.OnFolderWake(); }}),
-      logic_(*this, sharedBlock, std::move(commandLinePath), &folders_),
+      logic_(*this, std::move(commandLinePath), &folders_),
       onEnd_(std::move(onEnd)) {
   if (!onEnd_) onEnd_ = [](int result) { QCoreApplication::exit(result); };
   chooser_ = [this](Choice choice) { return Choose(choice); };

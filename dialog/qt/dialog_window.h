@@ -57,8 +57,7 @@ class DialogWindow : public QDialog, public DialogView {
   /// Builds the window from the dialog template and loads the command-line report, if
   /// there is one. By default ending the dialog leaves the application's event loop with
   /// the result.
-  DialogWindow(SharedPathBlock& sharedBlock, std::string commandLinePath, EndHandler onEnd = {},
-               QWidget* parent = nullptr);
+  explicit DialogWindow(std::string commandLinePath, EndHandler onEnd = {}, QWidget* parent = nullptr);
 
   MainDialog& logic() { return logic_; }
 

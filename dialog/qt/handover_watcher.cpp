@@ -5,14 +5,12 @@
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
-
-#include "dialog/qt/dialog_window.h"
+#include <utility>
 
 namespace talvorix {
 
-HandoverWatcher::HandoverWatcher(DialogWindow& window, LocalPathBlock& block,
-                                 std::vector<RendezvousCandidate> candidates)
-    : window_(window), block_(block), candidates_(std::move(candidates)) {
+HandoverWatcher::HandoverWatcher(PathHandler onPath, std::vector<RendezvousCandidate> candidates)
+    : onPath_(std::move(onPath)), candidates_(std::move(candidates)) {
   deadline_.setSingleShot(true);
   connect(&deadline_, &QTimer::timeout, this, &HandoverWatcher::Serve);
   retry_.setInterval(1000);
@@ -42,10 +40,7 @@ void HandoverWatcher::TryListen() {
 void HandoverWatcher::Serve() {
   const std::vector<std::string> paths = server_.Service(std::chrono::steady_clock::now());
   WatchPeers();
-  for (const std::string& path : paths) {
-    block_.Put(path);
-    window_.logic().OnSharedPath();
-  }
+  for (const std::string& path : paths) onPath_(path);
 }
 
 void HandoverWatcher::WatchPeers() {

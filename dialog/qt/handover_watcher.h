@@ -5,18 +5,18 @@
 #include <QTimer>
 
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <memory>
 #include <string>
 #include <vector>
 
-#include "dialog/handover_posix.h"
+#include "handover/handover_server.h"
+#include "handover/rendezvous.h"
 
 class QSocketNotifier;
 
 namespace talvorix {
-
-class DialogWindow;
 
 /// Listens for paths on behalf of one window. Every descriptor is watched by the event
 /// loop and read without blocking, so a slow or silent sender never stalls the window.
@@ -26,7 +26,10 @@ class HandoverWatcher : public QObject {
   Q_OBJECT
 
  public:
-  HandoverWatcher(DialogWindow& window, LocalPathBlock& block, std::vector<RendezvousCandidate> candidates);
+  /// What is done with each path that arrives (the window's logic takes it).
+  using PathHandler = std::function<void(std::string path)>;
+
+  HandoverWatcher(PathHandler onPath, std::vector<RendezvousCandidate> candidates);
   ~HandoverWatcher() override;
 
   const HandoverServer& server() const { return server_; }
@@ -36,8 +39,7 @@ class HandoverWatcher : public QObject {
   void Serve();
   void WatchPeers();
 
-  DialogWindow& window_;
-  LocalPathBlock& block_;
+  PathHandler onPath_;
   std::vector<RendezvousCandidate> candidates_;
   HandoverServer server_;
   std::unique_ptr<QSocketNotifier> listenNotifier_;

@@ -5,11 +5,11 @@
 
 #include <string>
 
-#include "dialog/handover_posix.h"
 #include "dialog/main_dialog.h"
 #include "dialog/qt/dialog_window.h"
 #include "dialog/qt/handover_watcher.h"
 #include "dialog/qt/qt_translations.h"
+#include "handover/rendezvous.h"
 
 int main(int argc, char** argv) {
   QApplication app(argc, argv);  // takes Qt's own options out of argv
@@ -26,11 +26,10 @@ int main(int argc, char** argv) {
   }
   const std::string path(talvorix::CommandLinePath(commandLine));
 
-  // Paths from other programs arrive through the socket; the window reads each from
-  // its own copy of the block.
-  talvorix::LocalPathBlock block;
-  talvorix::DialogWindow window(block, path);
-  talvorix::HandoverWatcher watcher(window, block, talvorix::RendezvousCandidates(talvorix::CurrentEnvironment()));
+  // Paths from other programs arrive through the socket.
+  talvorix::DialogWindow window(path);
+  talvorix::HandoverWatcher watcher([&window](std::string handed) { window.logic().OnHandedOverPath(std::move(handed)); },
+                                    talvorix::RendezvousCandidates(talvorix::CurrentEnvironment()));
 
   if (const QScreen* screen = QGuiApplication::primaryScreen()) window.move(screen->availableGeometry().topLeft());
   window.show();

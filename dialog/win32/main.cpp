@@ -13,13 +13,13 @@
 #include <utility>
 
 #include "dialog/dialog_template.h"
-#include "dialog/handover.h"
-#include "dialog/handover_win32.h"
 #include "dialog/main_dialog.h"
 #include "wintext/wide_text_win32.h"
 #include "dialog/win32/dpi_layout.h"
 #include "dialog/win32/win32_folder_source.h"
 #include "dialog/win32/win32_view.h"
+#include "handover/handover.h"
+#include "handover/handover_win32.h"
 
 namespace talvorix {
 namespace {
@@ -27,31 +27,16 @@ namespace {
 /// The context menu's commands.
 enum MenuCommand : UINT { kOpenCommand = 1, kWatchCommand, kCopyCommand };
 
-/// The path of one hand-over as the logic reads it: copied once out of the shared
-/// block, so that the path answered for is the path loaded, and converted from the code
-/// page to the UTF-8 that the program's 8-bit paths are in.
-class ReceivedPath : public SharedPathBlock {
- public:
-  void Set(std::string utf8) { path_ = std::move(utf8); }
-  std::optional<std::span<const char>> Bytes() override {
-    return std::span<const char>(path_.c_str(), path_.size() + 1);
-  }
-
- private:
-  std::string path_;
-};
-
 /// Everything the dialog keeps for the whole run.
 struct App {
   Win32DialogView view;
   Win32FolderSource folders;
   std::unique_ptr<SharedPathBlock> sharedBlock = MakeSharedPathBlock();
-  ReceivedPath received;
   MainDialog dialog;
   HWND window = nullptr;
   DpiLayout layout;
 
-  explicit App(std::string commandLinePath) : dialog(view, received, std::move(commandLinePath), &folders) {}
+  explicit App(std::string commandLinePath) : dialog(view, std::move(commandLinePath), &folders) {}
 };
 
 /// The dialog of this thread, for the keyboard filter, which has no other way to it.
@@ -201,15 +186,16 @@ void OnCommand(App* app, WPARAM command) {
 }
 
 /// Message 16715: loads the path in the shared block and answers which path it read and
-/// what became of it (dialog/handover_win32.h). An empty block changes nothing.
+/// what became of it (handover/handover_win32.h). An empty block changes nothing.
 LRESULT OnSharedPath(App* app) {
   const std::optional<std::span<const char>> block = app->sharedBlock->Bytes();
   if (!block) return HandOverAnswer(HandOverResult::kNoBlock, {});
+  // Copied once out of the block, so that the path answered for is the path loaded.
   const std::string path(SharedBlockPath(*block));
   if (path.empty()) return HandOverAnswer(HandOverResult::kEmpty, path);
-  // Bytes that the code page does not define name no file.
-  app->received.Set(Utf8FromCodePage(path).value_or(std::string(1, '\0')));
-  app->dialog.OnSharedPath();
+  // Into the UTF-8 that the program's 8-bit paths are in. Bytes that the code page does
+  // not define name no file: they are handed on as the empty path.
+  app->dialog.OnHandedOverPath(Utf8FromCodePage(path).value_or(std::string()));
   HandOverResult result = HandOverResult::kLoaded;
   if (!app->dialog.watchedFolder().empty()) {
     result = HandOverResult::kWatched;

@@ -38,10 +38,6 @@ struct RecordingView : DialogView {
   }
 };
 
-struct NoBlock : SharedPathBlock {
-  std::optional<std::span<const char>> Bytes() override { return std::nullopt; }
-};
-
 struct FakeFolder : FolderSource {
   std::map<std::string, std::vector<FolderEntry>> folders;  // readable folders
   std::vector<std::string> unreadable;                       // folders whose listing fails
@@ -97,9 +93,8 @@ const std::map<std::string, int> kRiddlesIn = {{"a.html", 1}, {"b.htm", 2}, {"c.
 struct Watch {
   TempDir dir;
   RecordingView view;
-  NoBlock block;
   FakeFolder folder;
-  MainDialog dialog{view, block, "", &folder};
+  MainDialog dialog{view, "", &folder};
 
   Watch() {
     for (const auto& [name, riddles] : kRiddlesIn) dir.Write(name, ReportWith(riddles));
@@ -366,30 +361,19 @@ TEST(FolderWatch, EndsOrMovesWithTheNextPath) {
 // A path handed over by another program is taken as a drop's is: a folder is watched,
 // a file ends the watch.
 TEST(FolderWatch, HandedOverPaths) {
-  struct Block : SharedPathBlock {
-    std::array<char, 1024> bytes{};
-    std::optional<std::span<const char>> Bytes() override { return std::span<const char>(bytes); }
-    void Put(std::string_view path) {
-      bytes.fill('\0');
-      path.copy(bytes.data(), std::min(path.size(), bytes.size() - 1));
-    }
-  };
   TempDir dir;
   dir.Write("b.htm", ReportWith(2));
   RecordingView view;
-  Block block;
   FakeFolder folder;
   folder.folders[dir.path()] = {{"b.htm", 10, 1}};
-  MainDialog dialog(view, block, "", &folder);
-  block.Put(dir.path());
-  dialog.OnSharedPath();
+  MainDialog dialog(view, "", &folder);
+  dialog.OnHandedOverPath(dir.path());
   folder.now += kStableMilliseconds;
   dialog.OnFolderWake();
   EXPECT_EQ(dialog.watchedFolder(), dir.path());
   EXPECT_EQ(dialog.table().count(), 2);
   EXPECT_TRUE(std::find(view.calls.begin(), view.calls.end(), "front") == view.calls.end());
-  block.Put(dir / "b.htm");
-  dialog.OnSharedPath();
+  dialog.OnHandedOverPath(dir / "b.htm");
   EXPECT_EQ(dialog.watchedFolder(), "");
   EXPECT_EQ(folder.watched, "");
   EXPECT_EQ(view.Last(kHintControl), "Húzd rá a fordulót");
@@ -424,13 +408,12 @@ TEST(FolderWatch, ASourceWithNamesOfItsOwn) {
     dir.Write("b.htm", ReportWith(2));
     dir.Write("c.HTML", ReportWith(3));
     RecordingView view;
-    NoBlock block;
     OwnNames folder;
     // The 8-bit path is a folder to IsFolder; every other call knows it by its own name.
     folder.folders[dir.path()] = {};
     const std::string own = "own:" + dir.path();
     folder.folders[own] = {{"b.htm", 10, 1}};
-    MainDialog dialog(view, block, c.way == Way::kCommandLine ? dir.path() : "", &folder);
+    MainDialog dialog(view, c.way == Way::kCommandLine ? dir.path() : "", &folder);
     dialog.OnInit();
     if (c.way == Way::kDrop) dialog.OnDrop(dir.path());
     if (c.way == Way::kDropFolder) dialog.OnDropFolder(own);

@@ -12,7 +12,6 @@
 #include <vector>
 
 #include "core/cp1250.h"
-#include "dialog/handover.h"
 #include "tests/core/win1250.h"
 #include "tests/scanner/report_fixtures.h"
 
@@ -27,21 +26,6 @@ struct RecordingView : DialogView {
   void BringToForeground() override { calls.push_back("front"); }
   void EndDialog(int result) override { calls.push_back("end=" + std::to_string(result)); }
   void CopyText(std::string_view cp1250) override { calls.push_back("copy=" + Cp1250ToUtf8(cp1250)); }
-};
-
-struct FakeBlock : SharedPathBlock {
-  std::array<char, kSharedPathSize> bytes{};
-  bool available = true;
-  int opened = 0;
-  std::optional<std::span<const char>> Bytes() override {
-    ++opened;
-    if (!available) return std::nullopt;
-    return std::span<const char>(bytes);
-  }
-  void Put(std::string_view path) {
-    bytes.fill('\0');
-    path.copy(bytes.data(), std::min(path.size(), bytes.size()));
-  }
 };
 
 PuzzleResult Record(const std::string& text, const std::string& answer, const std::string& title) {
@@ -76,8 +60,7 @@ const std::vector<std::string> kNoPuzzle = {"1006=", "1004=Nem tal√°ltam feladv√
 
 struct Fixture {
   RecordingView view;
-  FakeBlock block;
-  MainDialog dialog{view, block, ""};
+  MainDialog dialog{view, ""};
 };
 
 /// Presses the buttons: '<' for OnPrevious, '>' for OnNext.
@@ -167,8 +150,7 @@ TEST(MainDialog, CommandLinePath) {
   for (const Case& c : kCases) {
     SCOPED_TRACE(c.name);
     RecordingView view;
-    FakeBlock block;
-    MainDialog dialog(view, block, c.path);
+    MainDialog dialog(view, c.path);
     dialog.OnInit();
     EXPECT_EQ(view.calls, c.want);
   }
@@ -176,8 +158,7 @@ TEST(MainDialog, CommandLinePath) {
 
 TEST(MainDialog, CommandLineReportIsReadAndShown) {
   RecordingView view;
-  FakeBlock block;
-  MainDialog dialog(view, block, std::string(TALVORIX_SOURCE_DIR) + "/examples/fordulo-113.html");
+  MainDialog dialog(view, std::string(TALVORIX_SOURCE_DIR) + "/examples/fordulo-113.html");
   dialog.OnInit();
   ASSERT_EQ(view.calls.size(), 4u);
   EXPECT_EQ(view.calls[0], "1006=35");
@@ -211,37 +192,29 @@ TEST(MainDialog, ReportsOverTheSizeLimitShowAsUnreadable) {
     ASSERT_EQ(std::filesystem::file_size(path), c.size);
 
     Fixture f;
-    f.block.Put(path);
     const auto started = std::chrono::steady_clock::now();
-    f.dialog.OnSharedPath();
+    f.dialog.OnHandedOverPath(path);
     EXPECT_EQ(f.dialog.table().count(), c.shown ? 1 : -1);
     if (!c.shown) {
       EXPECT_EQ(f.view.calls, kNoFile);
       EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::seconds(1));
     }
     RecordingView view;
-    FakeBlock block;
-    MainDialog fromCommandLine(view, block, path);
+    MainDialog fromCommandLine(view, path);
     fromCommandLine.OnInit();
     EXPECT_EQ(fromCommandLine.table().count(), c.shown ? 1 : -1);
   }
 }
 
-TEST(MainDialog, SharedBlockReplacesTheTable) {
+TEST(MainDialog, HandedOverPathReplacesTheTable) {
   Fixture f;
   f.dialog.OnDrop(Records(3));
   f.dialog.OnNext();
   f.view.calls.clear();
-  f.block.Put("/nonexistent/second.html");
-  f.dialog.OnSharedPath();
+  f.dialog.OnHandedOverPath("/nonexistent/second.html");
   EXPECT_EQ(f.view.calls, kNoFile);  // no "front": only a drop brings the dialog forward
   EXPECT_EQ(f.dialog.table().count(), -1);
-
-  f.view.calls.clear();
-  f.block.available = false;
-  f.dialog.OnSharedPath();
-  EXPECT_TRUE(f.view.calls.empty());
-  EXPECT_EQ(f.block.opened, 2);
+  EXPECT_EQ(f.dialog.lastReportPath(), "/nonexistent/second.html");
 }
 
 TEST(CommandLine, TailAndPath) {
@@ -278,8 +251,7 @@ TEST(MainDialog, RemembersTheLastReportPath) {
   const std::string first = std::string(TALVORIX_SOURCE_DIR) + "/examples/fordulo-113.html";
   const std::string second = std::string(TALVORIX_SOURCE_DIR) + "/examples/fordulo-112.html";
   RecordingView view;
-  FakeBlock block;
-  MainDialog dialog(view, block, first);
+  MainDialog dialog(view, first);
   EXPECT_EQ(dialog.lastReportPath(), "");
   struct Step {
     const char* name;
@@ -291,6 +263,7 @@ TEST(MainDialog, RemembersTheLastReportPath) {
       {"file chooser", [&] { dialog.OnOpenFile(second); }, second},
       {"drop of a scan", [&] { dialog.OnDrop(Records(2)); }, second},
       {"drop of a path", [&] { dialog.OnDrop(first); }, first},
+      {"hand-over", [&] { dialog.OnHandedOverPath(second); }, second},
       {"a missing file", [&] { dialog.OnOpenFile(first + ".gone"); }, first + ".gone"},
   };
   for (const Step& step : kSteps) {

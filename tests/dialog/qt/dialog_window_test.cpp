@@ -25,9 +25,9 @@
 #include <vector>
 
 #include "core/cp1250.h"
-#include "dialog/handover_posix.h"
 #include "dialog/qt/dialog_window.h"
 #include "dialog/qt/handover_watcher.h"
+#include "handover/rendezvous.h"
 #include "tests/core/win1250.h"
 
 namespace talvorix {
@@ -36,19 +36,14 @@ namespace {
 QString Example(const char* name) { return QStringLiteral(TALVORIX_SOURCE_DIR "/examples/") + QString::fromLatin1(name); }
 std::string ExamplePath(const char* name) { return Example(name).toStdString(); }
 
-struct NoBlock : SharedPathBlock {
-  std::optional<std::span<const char>> Bytes() override { return std::nullopt; }
-};
-
-/// The dialog's block, noting every path the dialog reads from it.
-struct RecordingBlock : LocalPathBlock {
-  std::optional<std::span<const char>> Bytes() override {
-    const std::optional<std::span<const char>> bytes = LocalPathBlock::Bytes();
-    read.emplace_back(SharedBlockPath(*bytes));
-    return bytes;
-  }
-  std::vector<std::string> read;
-};
+/// Hands each path that arrives to the window's logic, as the program does, noting it
+/// in `handed` first when given.
+HandoverWatcher::PathHandler ToWindow(DialogWindow& window, std::vector<std::string>* handed = nullptr) {
+  return [&window, handed](std::string path) {
+    if (handed != nullptr) handed->push_back(path);
+    window.logic().OnHandedOverPath(std::move(path));
+  };
+}
 
 /// What the window shows in the controls the logic writes.
 struct Shown {
@@ -68,8 +63,7 @@ void Click(DialogWindow& w, const char* button) {
 
 /// A window whose ending is recorded instead of leaving the event loop.
 struct Fixture {
-  explicit Fixture(std::string path = {}) : window(block, std::move(path), [this](int r) { ended = r; }) {}
-  NoBlock block;
+  explicit Fixture(std::string path = {}) : window(std::move(path), [this](int r) { ended = r; }) {}
   std::optional<int> ended;
   DialogWindow window;
 };
@@ -357,9 +351,8 @@ void DialogWindowTest::handOverThroughTalvorixSend() {
   QTemporaryDir runtime;
   QVERIFY(runtime.isValid());
   const RuntimeDirFor runtimeDir(runtime.path());
-  LocalPathBlock block;
-  DialogWindow window(block, ExamplePath("fordulo-112.html"), [](int) {});
-  HandoverWatcher watcher(window, block, RendezvousCandidates(CurrentEnvironment()));
+  DialogWindow window(ExamplePath("fordulo-112.html"), [](int) {});
+  HandoverWatcher watcher(ToWindow(window), RendezvousCandidates(CurrentEnvironment()));
   QVERIFY(watcher.server().listening());
   QVERIFY(QFile::exists(runtime.filePath(QStringLiteral("talvorix.sock"))));
   Click(window, "next");
@@ -384,9 +377,9 @@ void DialogWindowTest::handOverOfARelativePath() {
   // "Nincs ilyen fájl".
   QTemporaryDir runtime;
   const RuntimeDirFor runtimeDir(runtime.path());
-  RecordingBlock block;
-  DialogWindow window(block, ExamplePath("fordulo-112.html"), [](int) {});
-  HandoverWatcher watcher(window, block, RendezvousCandidates(CurrentEnvironment()));
+  std::vector<std::string> handed;
+  DialogWindow window(ExamplePath("fordulo-112.html"), [](int) {});
+  HandoverWatcher watcher(ToWindow(window, &handed), RendezvousCandidates(CurrentEnvironment()));
   QVERIFY(watcher.server().listening());
   QVERIFY(QDir::currentPath() != QStringLiteral(TALVORIX_SOURCE_DIR "/examples"));
 
@@ -397,19 +390,19 @@ void DialogWindowTest::handOverOfARelativePath() {
   QCOMPARE(send.exitCode(), 0);
   QTRY_COMPARE(Read(window).answer, QStringLiteral("35"));
   QCOMPARE(Read(window).counter, QStringLiteral("1/3"));
-  QCOMPARE(block.read, std::vector<std::string>{ExamplePath("fordulo-113.html")});
+  QCOMPARE(handed, std::vector<std::string>{ExamplePath("fordulo-113.html")});
 }
 
 void DialogWindowTest::concurrentSendersEachArriveOnce() {
   // Eight real talvorix-send processes at a time, 200 paths of two lengths: each
   // sender that exits 0 has its path in the dialog, and every path arrives once.
   QTemporaryDir runtime;
-  RecordingBlock block;
-  DialogWindow window(block, {}, [](int) {});
+  std::vector<std::string> handed;
+  DialogWindow window({}, [](int) {});
   std::optional<HandoverWatcher> watcher;
   {
     const RuntimeDirFor runtimeDir(runtime.path());
-    watcher.emplace(window, block, RendezvousCandidates(CurrentEnvironment()));
+    watcher.emplace(ToWindow(window, &handed), RendezvousCandidates(CurrentEnvironment()));
   }
   QVERIFY(watcher->server().listening());
   QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
@@ -441,7 +434,7 @@ void DialogWindowTest::concurrentSendersEachArriveOnce() {
     QVERIFY2(clock.elapsed() < 60000, "the burst did not finish");
   }
   QCOMPARE(failed, 0);
-  QCOMPARE(std::multiset<std::string>(block.read.begin(), block.read.end()),
+  QCOMPARE(std::multiset<std::string>(handed.begin(), handed.end()),
            std::multiset<std::string>(sent.begin(), sent.end()));
   qInfo("%d paths from %d senders at a time in %lld ms", kPaths, kAtOnce, static_cast<long long>(clock.elapsed()));
 }
@@ -621,12 +614,11 @@ std::optional<Shown> ShownAfter(WayIn way, const QString& path) {
     return Read(f.window);
   }
   QTemporaryDir runtime;
-  LocalPathBlock block;
-  DialogWindow window(block, ExamplePath("fordulo-114.html"), [](int) {});
+  DialogWindow window(ExamplePath("fordulo-114.html"), [](int) {});
   std::optional<HandoverWatcher> watcher;
   {
     const RuntimeDirFor runtimeDir(runtime.path());
-    watcher.emplace(window, block, RendezvousCandidates(CurrentEnvironment()));
+    watcher.emplace(ToWindow(window), RendezvousCandidates(CurrentEnvironment()));
   }
   QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
   env.insert(QStringLiteral("XDG_RUNTIME_DIR"), runtime.path());
@@ -693,8 +685,7 @@ void DialogWindowTest::browserSavedPageShowsTheFirstRecordOfTheOriginal() {
 }
 
 void DialogWindowTest::closeEndsWithResultOne() {
-  NoBlock block;
-  DialogWindow window(block, ExamplePath("fordulo-112.html"));  // ends the event loop by default
+  DialogWindow window(ExamplePath("fordulo-112.html"));  // ends the event loop by default
   window.show();
   QVERIFY(QTest::qWaitForWindowExposed(&window));
   QTimer::singleShot(0, &window, [&window] { window.close(); });

@@ -37,10 +37,6 @@ QByteArray ExampleBytes(const char* name) {
   return file.readAll();
 }
 
-struct NoBlock : SharedPathBlock {
-  std::optional<std::span<const char>> Bytes() override { return std::nullopt; }
-};
-
 QString Text(const DialogWindow& w, const char* name) { return w.findChild<QLabel*>(QString::fromLatin1(name))->text(); }
 
 /// Saves bytes under a name in the folder, as a browser does: the whole file at once.
@@ -52,11 +48,10 @@ void Save(const QString& path, const QByteArray& bytes) {
 
 /// A window on a fresh folder, given on the command line.
 struct Fixture {
-  Fixture() : window(block, QFile::encodeName(dir.path()).toStdString(), [this](int r) { ended = r; }) {
+  Fixture() : window(QFile::encodeName(dir.path()).toStdString(), [this](int r) { ended = r; }) {
     window.show();
   }
   QTemporaryDir dir;
-  NoBlock block;
   std::optional<int> ended;
   DialogWindow window;
   QString hint() const { return Text(window, "hint"); }
@@ -219,8 +214,7 @@ void FolderWatchTest::aFutureDatedReportHidesNoLaterSave() {
     QVERIFY(file.open(QIODevice::ReadWrite));
     QVERIFY(file.setFileTime(QDateTime::currentDateTime().addDays(1), QFileDevice::FileModificationTime));
   }
-  NoBlock block;
-  DialogWindow window(block, QFile::encodeName(dir.path()).toStdString(), [](int) {});
+  DialogWindow window(QFile::encodeName(dir.path()).toStdString(), [](int) {});
   window.show();
   QTRY_COMPARE_WITH_TIMEOUT(Text(window, "counter"), QStringLiteral("1/3"), 2000);
   Save(dir.filePath(QStringLiteral("most.html")), ExampleBytes("fordulo-112.html"));

@@ -9,7 +9,7 @@
 #include <cstring>
 
 #include "dialog/dialog_template.h"
-#include "dialog/handover.h"
+#include "handover/handover_win32.h"
 #include "wintext/wide_text_win32.h"
 
 namespace talvorix::e2e {

@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "dialog/dialog_template.h"
-#include "dialog/handover.h"
+#include "handover/handover.h"
 #include "tests/dialog/win32/e2e_support.h"
 
 namespace talvorix::e2e {

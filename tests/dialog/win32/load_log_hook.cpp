@@ -10,7 +10,7 @@
 #include <cstring>
 
 #include "dialog/dialog_template.h"
-#include "dialog/handover.h"
+#include "handover/handover_win32.h"
 #include "tests/dialog/win32/dialog_state_probe.h"
 #include "tests/dialog/win32/load_log.h"
 #include "tests/dialog/win32/menu_probe.h"

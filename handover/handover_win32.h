@@ -1,13 +1,23 @@
 #pragma once
-// The Windows dialog's answer to kLoadSharedPathMessage, which the sender reads: proof
-// that a Talvorix dialog answered, which path it read from the block, and what it did
-// with it. Programs that do not read the answer are not affected by it.
+// The hand-over on Windows: the dialog's side of the shared block, the message that
+// announces a path in it, and the dialog's answer to that message, which the sender
+// reads: proof that a Talvorix dialog answered, which path it read from the block, and
+// what it did with it. Programs that do not read the answer are not affected by it.
 
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <string_view>
 
+#include "handover/handover.h"
+
 namespace talvorix {
+
+/// The window message (0x414B) that announces a path in the block to the Windows dialog.
+inline constexpr unsigned kLoadSharedPathMessage = 16715;
+
+/// The dialog's side: the block, opened or created on first use and kept open.
+std::unique_ptr<SharedPathBlock> MakeSharedPathBlock();
 
 /// What the dialog did with the path it read from the block.
 enum class HandOverResult : uint32_t {

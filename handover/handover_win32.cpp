@@ -3,7 +3,7 @@
 // Our senders take turns through the named mutex "talvorix-PATH-sender", held from
 // before the write until the dialog has read the path, so that two of them never
 // overwrite each other's path in the one block. The dialog's answer
-// (dialog/handover_win32.h) says which path it read and what it did with it.
+// (handover/handover_win32.h) says which path it read and what it did with it.
 
 #include <windows.h>
 
@@ -13,9 +13,8 @@
 #include <span>
 #include <string>
 
-#include "dialog/dialog_template.h"
-#include "dialog/handover.h"
-#include "dialog/handover_win32.h"
+#include "handover/handover.h"
+#include "handover/handover_win32.h"
 #include "wintext/wide_text_win32.h"
 
 namespace talvorix {
@@ -166,7 +165,7 @@ SendOutcome SendPathToDialog(std::string_view path, std::string* detail) {
       return SendOutcome::kBlockUnavailable;
   }
 
-  const std::string caption(kDialogTemplate.caption);  // ASCII: the same in every code page
+  const std::string caption(kDialogCaption);
   HWND window = FindWindowExA(nullptr, nullptr, kDialogClass, caption.c_str());
   if (window == nullptr) return SendOutcome::kNoDialog;
 

@@ -1,22 +1,37 @@
 #pragma once
-// Handing a report path from another program to the running dialog: a 1024-byte
-// named shared block holding a NUL-terminated path, announced by a message.
+// Handing a report path from another program to the running dialog. Every platform has
+// the same sender's call and outcomes; how the path travels is the platform's own (on
+// Windows a 1024-byte named shared block announced by a message, on POSIX systems a
+// Unix-domain socket in a private directory).
 
-#include <memory>
+#include <cstddef>
+#include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 
-#include "dialog/dialog_view.h"
-
 namespace talvorix {
 
-/// Bytes of the shared block; a path must leave room for its NUL.
+/// Bytes of the shared block; a path must leave room for its NUL. Every platform takes
+/// paths of at most kSharedPathSize - 1 bytes.
 inline constexpr std::size_t kSharedPathSize = 1024;
-/// The window message (0x414B) that announces a path in the block to the Windows dialog.
-inline constexpr unsigned kLoadSharedPathMessage = 16715;
 
-/// The dialog's side: the block, opened or created on first use and kept open.
-std::unique_ptr<SharedPathBlock> MakeSharedPathBlock();
+/// The dialog's caption. The Windows sender finds the dialog by it, so the dialog's
+/// template takes it from here. ASCII: the same in every code page.
+inline constexpr std::string_view kDialogCaption = "Talvorix v0.93";
+
+/// The named shared block "PATH" through which another program hands over a path.
+class SharedPathBlock {
+ public:
+  virtual ~SharedPathBlock() = default;
+  /// The block's bytes (kSharedPathSize), opening or creating and mapping it on first
+  /// use and keeping it open until the program ends; nullopt when it cannot be had.
+  virtual std::optional<std::span<const char>> Bytes() = 0;
+};
+
+/// The NUL-terminated path at the start of the shared block, or all of the block's
+/// bytes when it holds no NUL.
+std::string_view SharedBlockPath(std::span<const char> block);
 
 enum class SendOutcome {
   kSent,
