@@ -5,11 +5,13 @@
 #include <atomic>
 #include <cstdio>
 #include <cstring>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "dialog/dialog_template.h"
 #include "handover/handover.h"
+#include "handover/handover_win32.h"
 #include "tests/dialog/win32/e2e_support.h"
 
 namespace talvorix::e2e {
@@ -211,11 +213,35 @@ void StrayMessagesChangeNothing() {
     Dialog dialog(Example("fordulo-112.html"));
     if (!dialog.ok()) return;
     dialog.Click(kNextButton);
+    // Before the dialog's first hand-over, the name PATH taken by another kind of
+    // object: the block cannot be had. The dialog says so in its answer and changes
+    // nothing, the sender names the block, and once the name is free again the next
+    // hand-over opens the block.
+    const HANDLE squatter = CreateEventW(nullptr, TRUE, FALSE, L"PATH");
+    if (squatter == nullptr || GetLastError() == ERROR_ALREADY_EXISTS) {
+      if (squatter != nullptr) CloseHandle(squatter);
+      return Fail("cannot take the name PATH");
+    }
+    const std::optional<ParsedHandOverAnswer> answer = ParseHandOverAnswer(dialog.Send(kLoadSharedPathMessage, 0, 0));
+    ExpectTrue("16715 without a block: a Talvorix answer", answer.has_value());
+    if (answer) {
+      ExpectEq("16715 without a block: the answer says so", std::to_string(static_cast<uint32_t>(HandOverResult::kNoBlock)),
+               std::to_string(static_cast<uint32_t>(answer->result)));
+    }
+    std::string output;
+    const long code = RunCaptured(g_send, Quoted(Example("fordulo-113.html")), &output);
+    ExpectEq("talvorix-send without a block: exit code", "1", std::to_string(code));
+    ExpectTrue("talvorix-send without a block names it: " + output, Contains(output, "shared block PATH"));
+    CloseHandle(squatter);
+    ExpectShown("16715 without a block", Record("fordulo-112.html", 2), dialog);
+    HandOver(dialog, AnsiPath(Example("fordulo-113.html")));
+    ExpectShown("a hand-over once the block can be had", Record("fordulo-113.html", 1), dialog);
+    dialog.Click(kNextButton);
     HandOver(dialog, "");
-    ExpectShown("16715 with an empty block", Record("fordulo-112.html", 2), dialog);
+    ExpectShown("16715 with an empty block", Record("fordulo-113.html", 2), dialog);
     // Posted, as another program would; a click posted after them shows when they are done.
-    PostThenNext(dialog, {{WM_DROPFILES, 0x1234}, {WM_DROPFILES, 0}}, "3/4");
-    ExpectShown("WM_DROPFILES with bogus handles", Record("fordulo-112.html", 3), dialog);
+    PostThenNext(dialog, {{WM_DROPFILES, 0x1234}, {WM_DROPFILES, 0}}, "3/3");
+    ExpectShown("WM_DROPFILES with bogus handles", Record("fordulo-113.html", 3), dialog);
   }
   // While a folder is watched (its report paging as any other).
   const std::wstring folder = FreshFolder(L"stray");
