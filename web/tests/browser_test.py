@@ -115,19 +115,24 @@ def start_chromium(profile, arguments, flags=FLAGS, tools=DevTools):
     return process, tools(f"ws://127.0.0.1:{port}{path}")
 
 
+def stop_chromium(process, profile):
+    """Ends what start_chromium started (killed if it will not end) and removes its profile."""
+    process.terminate()
+    try:
+        process.wait(10)
+    except subprocess.TimeoutExpired:
+        process.kill()
+        process.wait()
+    shutil.rmtree(profile, ignore_errors=True)
+
+
 class Browser:
     def __init__(self):
         self.profile = tempfile.mkdtemp(prefix="talvorix-chromium-")
         self.process, self.tools = start_chromium(self.profile, ["--window-size=1024,768"])
 
     def close(self):
-        self.process.terminate()
-        try:
-            self.process.wait(10)
-        except subprocess.TimeoutExpired:
-            self.process.kill()
-            self.process.wait()
-        shutil.rmtree(self.profile, ignore_errors=True)
+        stop_chromium(self.process, self.profile)
 
 
 class Page:

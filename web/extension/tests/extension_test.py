@@ -34,7 +34,6 @@ import json
 import os
 import pathlib
 import shutil
-import subprocess
 import sys
 import tempfile
 import threading
@@ -46,7 +45,7 @@ import websocket
 
 ROOT = pathlib.Path(__file__).resolve().parents[3]
 sys.path.insert(0, str(ROOT / "web" / "tests"))
-from browser_test import PASSED, Failure, cli_records, expect, start_chromium  # noqa: E402  (the page's test: shared helpers)
+from browser_test import PASSED, Failure, cli_records, expect, start_chromium, stop_chromium  # noqa: E402  (the page's test: shared helpers)
 
 FLAGS = ["--headless=new", "--no-sandbox", "--disable-gpu", "--disable-quic", "--no-first-run",
          "--disable-background-networking", "--disable-component-update", "--disable-sync",
@@ -245,13 +244,7 @@ class Browser:
         return session
 
     def close(self):
-        self.process.terminate()
-        try:
-            self.process.wait(10)
-        except subprocess.TimeoutExpired:
-            self.process.kill()
-            self.process.wait()
-        shutil.rmtree(self.profile, ignore_errors=True)
+        stop_chromium(self.process, self.profile)
 
 
 def click_at(tools, session, box):
