@@ -15,7 +15,6 @@
 #include "cli/watch.h"
 #include "core/version.h"
 #include "scanner/scan_turn_report.h"
-#include "watch/folder_listing.h"
 
 namespace {
 

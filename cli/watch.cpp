@@ -49,16 +49,14 @@ int WatchFolderAndPrint(const std::string& folder, const WatchOptions& options) 
   }
   // Said on standard error, so that standard output holds reports alone.
   WriteText(stderr, Format(Translate("Watching folder: %s"), {EscapeControlBytes(ArgumentAsUtf8(folder))}) + "\n");
-  const bool anyReport = std::any_of(first->begin(), first->end(),
-                                     [](const FolderEntry& e) { return e.size > 0 && IsReportName(e.name); });
-  if (!anyReport) WriteText(stderr, std::string(Translate("No report in this folder yet")) + "\n");
+  ReportSettler settler;
+  int64_t lastListing = NowMilliseconds();
+  settler.Start(*first, lastListing, FileTimeNow());
+  if (!settler.HasReports()) WriteText(stderr, std::string(Translate("No report in this folder yet")) + "\n");
   std::fflush(stderr);  // at once, also where the runtime buffers a redirected stderr
   CheckedOutput out(stdout);
   // Each report as batch mode prints it among several, its block handed over at once.
   ReportPrinter printer(out, {.json = options.json, .headers = true, .live = true});
-  ReportSettler settler;
-  int64_t lastListing = NowMilliseconds();
-  settler.Start(*first, lastListing, FileTimeNow());
   bool listingDue = false;
   FolderEvents events;
   events.Open(folder);
