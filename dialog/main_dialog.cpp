@@ -134,15 +134,10 @@ ReportScan MainDialog::EntryScan(const std::string& folder, const FolderEntry& e
 void MainDialog::Settle(int64_t now) {
   int64_t wakeIn = 0;
   if (const std::optional<FolderEntry> settled = settler_.Next(now, &wakeIn)) {
-    ResultTable table;
-    if (EntryScan(watched_, *settled)(&table) < 0) {
-      if (settler_.RetryUnreadable(settled->name, now)) {
-        // Locked or not yet readable: the screen stays until it opens or the retries end.
-        wakeIn = wakeIn == 0 ? kRetryIntervalMilliseconds : std::min(wakeIn, kRetryIntervalMilliseconds);
-      } else {
-        table.SetUnreadable();
-        ShowTable(std::move(table));
-      }
+    ResultTable table = ReadTable(EntryScan(watched_, *settled));
+    if (table.count() < 0 && settler_.RetryUnreadable(settled->name, now)) {
+      // Locked or not yet readable: the screen stays until it opens or the retries end.
+      wakeIn = wakeIn == 0 ? kRetryIntervalMilliseconds : std::min(wakeIn, kRetryIntervalMilliseconds);
     } else {
       ShowTable(std::move(table));
     }
