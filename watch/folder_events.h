@@ -32,9 +32,9 @@ class FolderEvents {
   void Close();
   /// Whether changes are being reported.
   bool open() const { return state_ != nullptr; }
-  /// A descriptor that is readable while changes wait to be read, for an event loop to
-  /// wait on; -1 when none (not open, or not a system of descriptors).
-  int descriptor() const;
+  /// What an event loop waits on while changes wait to be read: the descriptor on
+  /// Linux, an event handle on Windows; -1 when none (not open, or nothing to wait on).
+  std::intptr_t waitHandle() const;
   /// Reads the changes that wait, without blocking.
   FolderChanges Read();
   /// Waits up to `milliseconds` for changes and reads them; `*ready` tells whether any

@@ -22,7 +22,7 @@ struct FolderEvents::State {
 FolderEvents::FolderEvents() = default;
 FolderEvents::~FolderEvents() = default;
 
-int FolderEvents::descriptor() const { return state_ ? state_->descriptor : -1; }
+std::intptr_t FolderEvents::waitHandle() const { return state_ ? state_->descriptor : -1; }
 
 bool FolderEvents::Open(const std::string& folder) {
   Close();

@@ -13,7 +13,7 @@ struct FolderEvents::State {};
 FolderEvents::FolderEvents() = default;
 FolderEvents::~FolderEvents() = default;
 
-int FolderEvents::descriptor() const { return -1; }
+std::intptr_t FolderEvents::waitHandle() const { return -1; }
 
 bool FolderEvents::Open(const std::string&) { return false; }
 

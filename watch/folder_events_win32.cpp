@@ -1,18 +1,32 @@
 // Change notifications of a folder through ReadDirectoryChangesW, one overlapped read
 // always asked, so that nothing between two waits is missed.
 
-#include "watch/folder_events_win32.h"
+#include <windows.h>
 
 #include <algorithm>
 #include <array>
+#include <cstddef>
 #include <optional>
 #include <string>
 #include <string_view>
 
+#include "watch/folder_events.h"
 #include "wintext/wide_text_win32.h"
 
 namespace talvorix {
+namespace {
 
+/// What is asked to be told: files made, renamed, removed, grown or written.
+constexpr DWORD kNotifyFilter = FILE_NOTIFY_CHANGE_FILE_NAME | FILE_NOTIFY_CHANGE_SIZE |
+                                FILE_NOTIFY_CHANGE_LAST_WRITE | FILE_NOTIFY_CHANGE_CREATION;
+/// Bytes of notifications the system may gather between two reads; more overflow, and
+/// the folder is then to be listed whole.
+constexpr DWORD kNotificationBytes = 64 * 1024;
+
+/// Adds the names of one completed read of `bytes` bytes (FILE_NOTIFY_INFORMATION
+/// records) to `changes`, in UTF-8, each once. No bytes (the notifications overflowed),
+/// a short (8.3) name, which stands for a long one that only a listing tells, and a name
+/// that UTF-8 cannot hold each make the change `unknown`.
 void AddNotifiedNames(const char* records, std::size_t bytes, FolderChanges* changes) {
   if (bytes == 0) changes->unknown = true;
   for (std::size_t at = 0; bytes != 0 && at + sizeof(FILE_NOTIFY_INFORMATION) <= bytes;) {
@@ -30,6 +44,8 @@ void AddNotifiedNames(const char* records, std::size_t bytes, FolderChanges* cha
     at += entry->NextEntryOffset;
   }
 }
+
+}  // namespace
 
 struct FolderEvents::State {
   State(HANDLE f, HANDLE d) : folder(f), done(d) {}
@@ -50,7 +66,7 @@ struct FolderEvents::State {
     overlapped = {};
     overlapped.hEvent = done;
     asked = ReadDirectoryChangesW(folder, buffer.data(), static_cast<DWORD>(buffer.size()), FALSE,
-                                  kFolderNotifyFilter, nullptr, &overlapped, nullptr) != 0;
+                                  kNotifyFilter, nullptr, &overlapped, nullptr) != 0;
     return asked;
   }
 
@@ -59,13 +75,15 @@ struct FolderEvents::State {
   OVERLAPPED overlapped{};
   bool asked = false;
   // FILE_NOTIFY_INFORMATION records are DWORD-aligned.
-  alignas(DWORD) std::array<char, kFolderNotificationBytes> buffer{};
+  alignas(DWORD) std::array<char, kNotificationBytes> buffer{};
 };
 
 FolderEvents::FolderEvents() = default;
 FolderEvents::~FolderEvents() = default;
 
-int FolderEvents::descriptor() const { return -1; }
+std::intptr_t FolderEvents::waitHandle() const {
+  return state_ ? reinterpret_cast<std::intptr_t>(state_->done) : -1;
+}
 
 bool FolderEvents::Open(const std::string& folder) {
   Close();

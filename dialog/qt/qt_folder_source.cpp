@@ -20,7 +20,7 @@ QtFolderSource::QtFolderSource(FolderCallbacks callbacks, QObject* parent)
     // take over again where they can.
     if (!folder_.empty() && events_.Open(folder_)) {
       poll_.stop();
-      notifier_ = std::make_unique<QSocketNotifier>(events_.descriptor(), QSocketNotifier::Read);
+      notifier_ = std::make_unique<QSocketNotifier>(events_.waitHandle(), QSocketNotifier::Read);
       connect(notifier_.get(), &QSocketNotifier::activated, this, [this] { ReadEvents(); });
     }
     callbacks_.changed();
@@ -50,7 +50,7 @@ void QtFolderSource::Watch(const std::string& folder) {
     FallBackToLooking();
     return;
   }
-  notifier_ = std::make_unique<QSocketNotifier>(events_.descriptor(), QSocketNotifier::Read);
+  notifier_ = std::make_unique<QSocketNotifier>(events_.waitHandle(), QSocketNotifier::Read);
   connect(notifier_.get(), &QSocketNotifier::activated, this, [this] { ReadEvents(); });
 }
 
